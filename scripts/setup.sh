@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs the Debian packages listed in debian-packages.txt that are missing.
+# Prints nothing and changes nothing when everything is already installed.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+list="$root/debian-packages.txt"
+
+die() {
+    echo "setup: $*" >&2
+    exit 1
+}
+
+[[ -r "$list" ]] || die "cannot read $list"
+command -v dpkg-query >/dev/null 2>&1 || die "dpkg-query not found: this script needs Debian 12 (bookworm) or a close relative"
+
+missing=()
+while IFS= read -r line || [[ -n "$line" ]]; do
+    line="${line%%#*}"
+    for pkg in $line; do
+        status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
+        if [[ "$status" != "install ok installed" ]]; then
+            missing+=("$pkg")
+        fi
+    done
+done <"$list"
+
+((${#missing[@]} == 0)) && exit 0
+
+if ((EUID == 0)); then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    die "missing packages: ${missing[*]}
+setup: not running as root and sudo is not available; install them as root with:
+  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+fi
+
+echo "setup: installing missing packages: ${missing[*]}" >&2
+
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+
+run_apt() {
+    if ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q "$@" >"$log" 2>&1; then
+        cat "$log" >&2
+        die "'apt-get $*' failed"
+    fi
+}
+
+run_apt update
+run_apt install -y --no-install-recommends "${missing[@]}"

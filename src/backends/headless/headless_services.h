@@ -1,0 +1,137 @@
+#pragma once
+// The test backend: no pixels. A virtual clock, one event queue, timers that
+// fire in virtual time, Sleep that moves the clock without firing anything,
+// and a scripted player whose message-box expectations fail loudly both ways.
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/object_model.h"
+#include "platform/services.h"
+
+namespace headless {
+
+// Thrown by End(): unwinds the handlers to the event loop, which records the
+// end of the program. Deliberately not a std::exception.
+struct ProgramEnded {};
+
+// The script and the program disagree: an unexpected box, a wrong box, a
+// click on something the player cannot click.
+class ScriptError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// One box the script expects, and how the player answers it.
+struct ExpectedBox {
+    std::string title;
+    std::string prompt;
+    std::optional<platform::MsgIcon> icon;
+    std::optional<platform::MsgButtons> buttons;
+    platform::MsgResult answer = platform::MsgResult::Ok;
+    uint32_t openForMs = 0;             // virtual time that passes while it is open
+    std::function<void()> whileOpen;    // runs while the box is open (checks)
+    bool promptIsPrefix = false;        // the prompt only has to start with `prompt`
+};
+
+struct ShownBox {
+    platform::MsgBoxRequest request;
+    platform::MsgResult answer;
+    int64_t atMs;  // virtual time when it opened
+};
+
+class HeadlessServices : public platform::Services {
+public:
+    explicit HeadlessServices(std::filesystem::path programDirectory);
+    ~HeadlessServices() override;
+
+    // ---- the world around the program
+    bool previousInstance = false;
+    float screenWidthTwips = 1024 * 15.0f;
+    float screenHeightTwips = 768 * 15.0f;
+    // A window system that enforces a smallest outer size (0: none).
+    float minimumOuterWidth = 0, minimumOuterHeight = 0;
+    std::filesystem::path userDataDirectory;
+
+    // ---- the virtual clock
+    int64_t nowMs() const { return nowMs_; }
+    // Where the time-of-day clock stands at virtual time 0.
+    void setStartOfDay(double secondsSinceMidnight);
+    // Scripted random numbers, used before any generated ones.
+    std::deque<float> scriptedRandom;
+    int randomizeCalls = 0;
+
+    // ---- the scripted player
+    void expectBox(ExpectedBox box);
+    std::size_t pendingBoxes() const { return expected_.size(); }
+    const std::deque<ExpectedBox>& expectedBoxes() const { return expected_; }
+
+    void click(platform::Control& control);
+    void choose(platform::Menu& menu);
+    void close(platform::Form& form);
+    void pressKey(platform::Form& form, int16_t keyCode, int16_t shift = 0);
+    // A key press that activates the focused button (Space, Enter).
+    void activateFocused(platform::Form& form);
+    void mouseDown(platform::Form& form);
+    // Lets virtual time pass: due timers fire in order, queued events run.
+    void advance(int64_t milliseconds);
+    // Runs an entry routine (the program's Main) as an event handler.
+    void run(platform::Runtime& runtime, const std::function<void()>& routine);
+
+    bool ended() const { return ended_; }
+
+    // ---- what happened
+    std::vector<ShownBox> boxes;
+    std::vector<std::string> log;  // every control change, refresh, sleep, keystroke
+    std::vector<std::string> sentKeys;
+    int refreshCount = 0;
+
+    // ---- platform::Services
+    std::unique_ptr<platform::FormPeer> createPeer(platform::Form& form) override;
+    platform::MsgResult MsgBox(const platform::MsgBoxRequest& request) override;
+    void Sleep(uint32_t milliseconds) override;
+    void DoEvents() override;
+    float TimeOfDay() override;
+    void Randomize() override;
+    float Rnd() override;
+    void SendKeys(const std::string& keys) override;
+    [[noreturn]] void End() override;
+    float ScreenWidthTwips() override { return screenWidthTwips; }
+    float ScreenHeightTwips() override { return screenHeightTwips; }
+    bool PreviousInstance() override { return previousInstance; }
+    std::filesystem::path ProgramDirectory() override { return programDirectory_; }
+    std::filesystem::path UserDataDirectory() override { return userDataDirectory; }
+    void SetCurrentDirectory(const std::filesystem::path& directory) override;
+
+    // ---- used by the peers
+    void timerChanged(platform::Timer& timer);
+    void timerGone(platform::Timer& timer);
+    void formShown(platform::Form& form);
+    void formGone(platform::Form& form);
+    void record(std::string line) { log.push_back(std::move(line)); }
+
+private:
+    void guarded(const std::function<void()>& action);
+    void runQueued();
+    void runDueTimers(int64_t until);
+    platform::Form* focusedForm() const;
+    void requireRunning(const char* what) const;
+
+    std::filesystem::path programDirectory_;
+    int64_t nowMs_ = 0;
+    double startOfDaySeconds_ = 12 * 3600.0;
+    bool ended_ = false;
+    std::deque<ExpectedBox> expected_;
+    std::deque<std::function<void()>> queue_;
+    std::map<platform::Timer*, int64_t> dueAt_;
+    std::vector<platform::Form*> shownOrder_;
+    uint64_t seed_ = 0;
+};
+
+}  // namespace headless

@@ -1,0 +1,10 @@
+#pragma once
+#include <cstdint>
+
+namespace game {
+
+// How long the Exit button stays locked after the n-th chase click, in ms
+// (before the timer clamps it to its largest interval).
+int64_t ExitLockInterval(int32_t clicks);
+
+}  // namespace game

@@ -1,0 +1,76 @@
+#include "startup/main_routine.h"
+
+#include <system_error>
+
+#include "platform/files.h"
+#include "screens/title/form0.h"
+#include "startup/game.h"
+#include "startup/records.h"
+
+namespace game {
+
+namespace {
+
+constexpr const char* kRecordFileName = "MT.INI";
+
+// Line 2 puts the credit in column 33.
+constexpr const char* kCreditLine = "; MT.INI                        Mochitama Workshop";
+
+// Creates the default record file. Returns an empty string on success, else
+// the reason; a partly written file is removed so the next start tries again.
+std::string CreateDefaultRecordFile(const std::filesystem::path& path) {
+    std::string error = platform::AppendLines(path, DefaultRecordLines());
+    if (!error.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    return error;
+}
+
+// The record file for this run: next to the program, or, when the program's
+// directory cannot hold it (a system-wide install), in the user's data
+// directory. Ends the program when neither works.
+std::filesystem::path LocateRecordFile(Game& game) {
+    const auto beside = RecordFilePath(game.services().ProgramDirectory());
+    if (platform::FileExists(beside) || CreateDefaultRecordFile(beside).empty()) return beside;
+
+    const auto userDirectory = game.services().UserDataDirectory();
+    const auto own = RecordFilePath(userDirectory);
+    if (platform::FileExists(own)) return own;
+    std::error_code dirError;
+    std::filesystem::create_directories(userDirectory, dirError);
+    const std::string error = dirError ? dirError.message() : CreateDefaultRecordFile(own);
+    if (error.empty()) return own;
+
+    game.MsgBox("記録ファイルを作れませんでした\r\n" + own.string() + "\r\n" + error, ".INI Create Error",
+                platform::MsgIcon::Critical);
+    game.End();
+}
+
+}  // namespace
+
+std::filesystem::path RecordFilePath(const std::filesystem::path& directory) {
+    return directory / kRecordFileName;
+}
+
+std::vector<std::string> DefaultRecordLines() {
+    return {";", kCreditLine, ";", "[Kousan]", "Kaisu = 0", "", "[Tyutai]", "Kaisu = 0", "", "[Time]", "1st = 9999"};
+}
+
+void Main(Game& game) {
+    GameState& s = game.state;
+    s.VerNo = kVersion;
+    if (game.services().PreviousInstance()) {
+        game.MsgBox("『もちたま』の二重起動は出来ません", "二重起動ERROR", platform::MsgIcon::Critical);
+        game.End();
+    }
+    s.IniPath = LocateRecordFile(game);
+    ReadRecords(game);
+    Form0& title = game.form0();
+    title.Show();
+    // The title window's two seconds count from here.
+    title.Timer1.setEnabled(true);
+    title.Timer1.setInterval(2000);
+}
+
+}  // namespace game

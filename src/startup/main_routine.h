@@ -1,0 +1,16 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace game {
+
+inline constexpr const char* kVersion = "1.10";
+
+// The record file's path in a directory: one separator, also at the root.
+std::filesystem::path RecordFilePath(const std::filesystem::path& directory);
+
+// The eleven lines of a new record file.
+std::vector<std::string> DefaultRecordLines();
+
+}  // namespace game

@@ -1,0 +1,56 @@
+#include "startup/records.h"
+
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/number_text.h"
+#include "screens/main/form1.h"
+#include "startup/game.h"
+
+namespace game {
+
+namespace {
+
+// A missing record file is the one fatal error: tell the player, let the main
+// window go without its jokes, and stop.
+void RequireRecordFile(Game& game) {
+    game.services().SetCurrentDirectory(game.services().ProgramDirectory());
+    if (platform::FileExists(game.state.IniPath)) {
+        game.state.IniMissing = false;
+        return;
+    }
+    game.MsgBox("INIファイルが無くなっています\r\n実行を中断します", ".INI Don't Exist", platform::MsgIcon::Critical);
+    game.state.IniMissing = true;
+    game.form1().Unload();
+    game.End();
+}
+
+std::string ReadValue(const Game& game, const char* section, const char* key) {
+    return platform::ini::GetPrivateProfileString(section, key, "", game.state.IniPath);
+}
+
+std::string ValueText(const RecordValue& value) {
+    if (const auto* count = std::get_if<int32_t>(&value)) return platform::CountText(*count);
+    return platform::SingleText(std::get<float>(value));
+}
+
+}  // namespace
+
+void ReadRecords(Game& game) {
+    RequireRecordFile(game);
+    // A value that is not a number (hand-edited, damaged) reads as its default.
+    GameState& s = game.state;
+    s.KousanCount = platform::ParseCount(ReadValue(game, "Kousan", "Kaisu")).value_or(kDefaultCount);
+    s.TyutaiCount = platform::ParseCount(ReadValue(game, "Tyutai", "Kaisu")).value_or(kDefaultCount);
+    s.BestTime = platform::ParseSingle(ReadValue(game, "Time", "1st")).value_or(kNoBestTime);
+}
+
+void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value) {
+    RequireRecordFile(game);
+    const auto outcome =
+        platform::ini::WritePrivateProfileString(section, key, ValueText(value), game.state.IniPath);
+    if (outcome.ok) return;
+    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + outcome.error,
+                ".INI Write Error", platform::MsgIcon::Critical);
+}
+
+}  // namespace game

@@ -1,0 +1,25 @@
+#pragma once
+// The record file MT.INI: the three saved values, read once, written one at a time.
+#include <cstdint>
+#include <string>
+#include <variant>
+
+namespace game {
+
+class Game;
+
+// A count, or the best time.
+using RecordValue = std::variant<int32_t, float>;
+
+inline constexpr int32_t kDefaultCount = 0;
+inline constexpr float kNoBestTime = 9999.0f;
+
+// Loads KousanCount, TyutaiCount and BestTime. Ends the program when the
+// record file has gone.
+void ReadRecords(Game& game);
+
+// Stores one value. Ends the program when the record file has gone; tells
+// the player (and goes on) when the file cannot be written.
+void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value);
+
+}  // namespace game
