@@ -152,7 +152,8 @@ void HeadlessServices::requireRunning(const char* what) const {
 void HeadlessServices::guarded(const std::function<void()>& action) {
     try {
         action();
-        runQueued();
+        // What fell due while the handler ran (during a Sleep, say) comes now.
+        runDueTimers(nowMs_);
     } catch (const ProgramEnded&) {
         ended_ = true;
         queue_.clear();
