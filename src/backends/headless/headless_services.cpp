@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <sstream>
 
 #include "platform/runtime.h"
@@ -304,7 +303,7 @@ float HeadlessServices::TimeOfDay() {
 
 void HeadlessServices::Randomize() {
     ++randomizeCalls;
-    seed_ = static_cast<uint64_t>(nowMs_) * 1000003u + static_cast<uint64_t>(randomizeCalls);
+    generator_.seed(static_cast<uint64_t>(nowMs_) * 1000003u + static_cast<uint64_t>(randomizeCalls));
 }
 
 float HeadlessServices::Rnd() {
@@ -313,9 +312,7 @@ float HeadlessServices::Rnd() {
         scriptedRandom.pop_front();
         return value;
     }
-    std::mt19937_64 generator(seed_);
-    seed_ = generator();
-    return static_cast<float>(seed_ >> 40) * 0x1p-24f;
+    return static_cast<float>(generator_() >> 40) * 0x1p-24f;
 }
 
 void HeadlessServices::SendKeys(const std::string& keys) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -131,7 +132,7 @@ private:
     std::deque<std::function<void()>> queue_;
     std::map<platform::Timer*, int64_t> dueAt_;
     std::vector<platform::Form*> shownOrder_;
-    uint64_t seed_ = 0;
+    std::mt19937_64 generator_;
 };
 
 }  // namespace headless
