@@ -204,7 +204,10 @@ public:
     int create(const std::filesystem::path& target) {
         std::filesystem::path directory = target.parent_path();
         if (directory.empty()) directory = ".";
-        std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".XXXXXX";
+        std::string pattern = (directory / name).string();
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0) return errno;
         fd_ = fd;

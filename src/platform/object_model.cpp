@@ -188,6 +188,12 @@ bool Form::Unload(int16_t unloadMode) {
     return true;
 }
 
+void Form::releasePeer() {
+    if (!peer_) return;
+    peer_.reset();
+    runtime_.noteUnloaded();
+}
+
 void Form::Refresh() {
     if (peer_) peer_->refresh();
 }

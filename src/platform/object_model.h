@@ -226,6 +226,9 @@ public:
     // form to its designed state. Returns whether it was unloaded.
     bool Unload(int16_t unloadMode = unload_mode::kProgram);
     void Refresh();
+    // Closes the window without asking, as the program goes away. Subclasses'
+    // controls must outlive the peer, so the owner calls this before them.
+    void releasePeer();
 
     bool loaded() const { return peer_ != nullptr; }
     bool visible() const { return loaded() && now_.visible; }

@@ -15,8 +15,12 @@ Game::Game(platform::Services& services)
       form2_(std::make_unique<Form2>(*this)),
       form3_(std::make_unique<Form3>(*this)) {}
 
-// The forms' peers go before the services they were made by.
-Game::~Game() = default;
+// The windows go first, while every form's controls still exist.
+Game::~Game() {
+    for (platform::Form* form : {static_cast<platform::Form*>(form0_.get()), static_cast<platform::Form*>(form1_.get()),
+                                 static_cast<platform::Form*>(form2_.get()), static_cast<platform::Form*>(form3_.get())})
+        form->releasePeer();
+}
 
 void Game::MsgBox(const std::string& prompt, const std::string& title, platform::MsgIcon icon) {
     services_.MsgBox({prompt, title, platform::MsgButtons::Ok, icon, false});

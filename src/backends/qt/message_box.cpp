@@ -1,0 +1,56 @@
+#include "backends/qt/message_box.h"
+
+#include <QPushButton>
+
+namespace qt_backend {
+
+namespace {
+
+QMessageBox::Icon qtIcon(platform::MsgIcon icon) {
+    switch (icon) {
+        case platform::MsgIcon::Critical: return QMessageBox::Critical;
+        case platform::MsgIcon::Question: return QMessageBox::Question;
+        case platform::MsgIcon::Exclamation: return QMessageBox::Warning;
+        case platform::MsgIcon::Information: return QMessageBox::Information;
+        case platform::MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QString boxText(const std::string& text) {
+    QString out = QString::fromStdString(text);
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return out;
+}
+
+QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* parent) {
+    auto* box = new QMessageBox(qtIcon(request.icon), boxText(request.title), boxText(request.prompt),
+                                QMessageBox::NoButton, parent);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setTextFormat(Qt::PlainText);
+    if (request.buttons == platform::MsgButtons::YesNo) {
+        QPushButton* yes = box->addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box->addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        yes->setObjectName(QStringLiteral("yes"));
+        no->setObjectName(QStringLiteral("no"));
+        box->setDefaultButton(request.defaultIsNo ? no : yes);
+        box->setEscapeButton(no);
+    } else {
+        QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        ok->setObjectName(QStringLiteral("ok"));
+        box->setDefaultButton(ok);
+        box->setEscapeButton(ok);
+    }
+    return box;
+}
+
+platform::MsgResult answerOf(const QMessageBox* box, platform::MsgButtons buttons) {
+    if (buttons == platform::MsgButtons::Ok) return platform::MsgResult::Ok;
+    const QAbstractButton* clicked = box != nullptr ? box->clickedButton() : nullptr;
+    if (clicked != nullptr && clicked->objectName() == QLatin1String("yes")) return platform::MsgResult::Yes;
+    return platform::MsgResult::No;
+}
+
+}  // namespace qt_backend

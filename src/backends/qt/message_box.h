@@ -1,0 +1,21 @@
+#pragma once
+// The game's message boxes as QMessageBoxes that look like a Japanese
+// desktop's, whatever the locale.
+#include <QMessageBox>
+#include <QString>
+
+#include "platform/types.h"
+
+namespace qt_backend {
+
+// Text as Qt wants it: CR LF line ends become LF.
+QString boxText(const std::string& text);
+
+// An application-modal box, not yet shown.
+QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* parent);
+
+// The answer a closed box gives. A box that went away without an answer
+// (its window was destroyed) answers as Escape would.
+platform::MsgResult answerOf(const QMessageBox* box, platform::MsgButtons buttons);
+
+}  // namespace qt_backend

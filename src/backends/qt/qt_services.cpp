@@ -1,0 +1,127 @@
+#include "backends/qt/qt_services.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTime>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "backends/qt/instance_lock.h"
+#include "backends/qt/message_box.h"
+#include "backends/qt/qt_form_peer.h"
+#include "backends/qt/units.h"
+#include "backends/qt/x11.h"
+
+namespace qt_backend {
+
+float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f; }
+
+QtServices::QtServices() { QApplication::setQuitOnLastWindowClosed(false); }
+
+QtServices::~QtServices() = default;
+
+std::unique_ptr<platform::FormPeer> QtServices::createPeer(platform::Form& form) {
+    return std::make_unique<QtFormPeer>(form);
+}
+
+platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
+    // Heap and guarded: the box's parent window may be unloaded by a timer
+    // while the box is open, taking the box with it.
+    QPointer<QMessageBox> box = buildMessageBox(request, QtFormPeer::dialogParent());
+    box->exec();
+    const platform::MsgResult answer = answerOf(box.data(), request.buttons);
+    delete box.data();
+    return answer;
+}
+
+void QtServices::Sleep(uint32_t milliseconds) {
+    // What was painted before the pause is on screen during it; nothing
+    // else happens until it is over.
+    flushDisplay();
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void QtServices::DoEvents() { QCoreApplication::processEvents(); }
+
+float QtServices::TimeOfDay() { return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f; }
+
+void QtServices::Randomize() {
+    random_.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+float QtServices::Rnd() { return unitFloat(static_cast<uint32_t>(random_())); }
+
+void QtServices::SendKeys(const std::string& keys) {
+    QString key = QString::fromStdString(keys).toUpper();
+    if (key != QLatin1String("{ESC}") && key != QLatin1String("{ESCAPE}")) return;
+    // Queued: the key goes to whatever has the focus when it is delivered,
+    // after the handler that sent it has finished.
+    QMetaObject::invokeMethod(qApp, [] {
+        QWidget* target = QApplication::focusWidget();
+        if (target == nullptr) target = QApplication::activeWindow();
+        if (target == nullptr) return;
+        QPointer<QWidget> guard(target);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &press);
+        if (!guard) return;
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &release);
+    }, Qt::QueuedConnection);
+}
+
+void QtServices::End() {
+    // At once: no Qt shutdown, no close handler, no timer. The records were
+    // written and closed by the game before it got here.
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+float QtServices::ScreenWidthTwips() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? toTwips(screen->geometry().width()) : 0.0f;
+}
+
+float QtServices::ScreenHeightTwips() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? toTwips(screen->geometry().height()) : 0.0f;
+}
+
+bool QtServices::PreviousInstance() {
+    if (!instanceLock_)
+        instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(), ProgramDirectory());
+    return instanceLock_->heldElsewhere();
+}
+
+std::filesystem::path QtServices::ProgramDirectory() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec && !exe.empty()) return exe.parent_path();
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::filesystem::path QtServices::UserDataDirectory() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
+        return std::filesystem::path(data) / "mochitama";
+    const char* home = std::getenv("HOME");
+    const std::filesystem::path base = home != nullptr && home[0] != '\0' ? home : QDir::homePath().toStdString();
+    return base / ".local" / "share" / "mochitama";
+}
+
+void QtServices::SetCurrentDirectory(const std::filesystem::path& directory) {
+    std::error_code ec;
+    std::filesystem::current_path(directory, ec);
+}
+
+}  // namespace qt_backend

@@ -1,0 +1,45 @@
+#pragma once
+// The desktop's services on Qt Widgets and Linux.
+#include <memory>
+#include <random>
+
+#include "platform/services.h"
+
+namespace qt_backend {
+
+class InstanceLock;
+
+class QtServices : public platform::Services {
+public:
+    // Needs the QApplication. The program's last window closing does not end
+    // it: the core decides when the program ends.
+    QtServices();
+    ~QtServices() override;
+    QtServices(const QtServices&) = delete;
+    QtServices& operator=(const QtServices&) = delete;
+
+    std::unique_ptr<platform::FormPeer> createPeer(platform::Form& form) override;
+    platform::MsgResult MsgBox(const platform::MsgBoxRequest& request) override;
+    void Sleep(uint32_t milliseconds) override;
+    void DoEvents() override;
+    float TimeOfDay() override;
+    void Randomize() override;
+    float Rnd() override;
+    void SendKeys(const std::string& keys) override;
+    [[noreturn]] void End() override;
+    float ScreenWidthTwips() override;
+    float ScreenHeightTwips() override;
+    bool PreviousInstance() override;
+    std::filesystem::path ProgramDirectory() override;
+    std::filesystem::path UserDataDirectory() override;
+    void SetCurrentDirectory(const std::filesystem::path& directory) override;
+
+private:
+    std::mt19937 random_;
+    std::unique_ptr<InstanceLock> instanceLock_;
+};
+
+// Rnd's number from one 32-bit draw: 24 bits, so the float is never 1.0.
+float unitFloat(uint32_t draw);
+
+}  // namespace qt_backend

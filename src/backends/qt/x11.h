@@ -1,0 +1,24 @@
+#pragma once
+// The little the backend says to the X server itself, past Qt.
+#include <QMargins>
+#include <optional>
+#include <string>
+
+namespace qt_backend {
+
+// Run before the QApplication exists. Picks X11 when nothing is chosen and a
+// display is there (Wayland does not let a program place its windows), and
+// says why no window could be opened, in one line; empty when all is well.
+std::string prepareDisplay();
+
+// The frame the window manager puts around an ordinary fixed-size window
+// with a title bar, asked of it with _NET_REQUEST_FRAME_EXTENTS before any is mapped. No
+// margins when no window manager runs; nothing when this is not X11 or the
+// window manager does not answer.
+std::optional<QMargins> askFrameExtents();
+
+// Sends what Qt has drawn to the X server and waits until it has been done,
+// so that it is on screen before the program blocks.
+void flushDisplay();
+
+}  // namespace qt_backend
