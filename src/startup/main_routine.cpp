@@ -27,12 +27,15 @@ std::string CreateDefaultRecordFile(const std::filesystem::path& path) {
     return error;
 }
 
-// The record file for this run: next to the program, or, when the program's
-// directory cannot hold it (a system-wide install), in the user's data
-// directory. Ends the program when neither works.
+// The record file for this run: next to the program, or, when the program
+// is installed system-wide or its directory cannot hold the file, in the
+// user's data directory. Ends the program when neither works.
 std::filesystem::path LocateRecordFile(Game& game) {
-    const auto beside = RecordFilePath(game.services().ProgramDirectory());
-    if (platform::FileExists(beside) || CreateDefaultRecordFile(beside).empty()) return beside;
+    const auto programDirectory = game.services().ProgramDirectory();
+    const auto beside = RecordFilePath(programDirectory);
+    if (!InstalledSystemWide(programDirectory) &&
+        (platform::FileExists(beside) || CreateDefaultRecordFile(beside).empty()))
+        return beside;
 
     const auto userDirectory = game.services().UserDataDirectory();
     const auto own = RecordFilePath(userDirectory);
@@ -48,6 +51,11 @@ std::filesystem::path LocateRecordFile(Game& game) {
 }
 
 }  // namespace
+
+bool InstalledSystemWide(const std::filesystem::path& programDirectory) {
+    // An install puts the program in <prefix>/bin and its metadata in <prefix>/share.
+    return platform::FileExists(programDirectory / ".." / "share" / "metainfo" / kMetainfoFile);
+}
 
 std::filesystem::path RecordFilePath(const std::filesystem::path& directory) {
     return directory / kRecordFileName;

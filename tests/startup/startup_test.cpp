@@ -85,6 +85,22 @@ TEST(StartUpElsewhere, UnwritableProgramDirectoryKeepsRecordsInTheUserDataDirect
     std::filesystem::remove_all(base);
 }
 
+TEST(StartUpElsewhere, AnInstalledProgramKeepsRecordsInTheUserDataDirectory) {
+    const auto prefix = std::filesystem::temp_directory_path() / ("mochitama-prefix-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::create_directories(prefix / "share" / "metainfo");
+    { std::ofstream(prefix / "share" / "metainfo" / game::kMetainfoFile) << "<component/>"; }
+    headless::HeadlessServices host(prefix / "bin");
+    host.userDataDirectory = prefix / "home" / "mochitama";
+    {
+        game::Game g(host);
+        host.run(g.runtime(), [&] { game::Main(g); });
+        EXPECT_EQ(g.state.IniPath, prefix / "home" / "mochitama" / "MT.INI");
+        EXPECT_FALSE(std::filesystem::exists(prefix / "bin" / "MT.INI"));
+    }
+    std::filesystem::remove_all(prefix);
+}
+
 TEST(StartUpElsewhere, NoPlaceForTheRecordsIsToldAndEndsTheProgram) {
     const auto base = std::filesystem::temp_directory_path() / ("mochitama-none-" + std::to_string(::getpid()));
     std::filesystem::create_directories(base);

@@ -1,0 +1,40 @@
+# Installing like any Linux desktop program: the program, its .desktop entry,
+# its icon in the hicolor theme, AppStream metadata; and a .deb through CPack.
+include(GNUInstallDirs)
+
+set(MOCHITAMA_APP_ID jp.mochitama.Mochitama)
+
+# The icon as PNGs, drawn by the same code that draws the window icon.
+add_executable(mochitama-render-icon tools/render_icon.cpp)
+target_link_libraries(mochitama-render-icon PRIVATE mochitama_qt)
+set(MOCHITAMA_ICON_PNGS)
+foreach(size 32 48)
+  set(png ${PROJECT_BINARY_DIR}/icons/${size}x${size}/${MOCHITAMA_APP_ID}.png)
+  add_custom_command(
+    OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}x${size}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:mochitama-render-icon> ${size} ${png}
+    DEPENDS mochitama-render-icon
+    COMMENT "Drawing the ${size} × ${size} icon")
+  list(APPEND MOCHITAMA_ICON_PNGS ${png})
+  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(mochitama-icons ALL DEPENDS ${MOCHITAMA_ICON_PNGS})
+
+install(TARGETS mochitama RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/${MOCHITAMA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/${MOCHITAMA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/icons/${MOCHITAMA_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME mochitama)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Mochitama Workshop <mochitama@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese joke game you win by managing to quit it")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The texts are drawn in the IPA faces; any Japanese gothic font will do.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-japanese-gothic")
+include(CPack)
