@@ -1,5 +1,7 @@
 #include "backends/qt/qt_form_peer.h"
 
+#include <QBackingStore>
+
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -635,10 +637,29 @@ void QtFormPeer::showWindow() {
     }
 }
 
+namespace {
+// Paints the window now and puts all of it on the screen. Qt would only send
+// what it thinks changed; a message box that has just gone left a hole that
+// nobody repaints while the program sleeps.
+void paintNow(QWidget* window) {
+    window->repaint();
+    if (QBackingStore* store = window->backingStore())
+        store->flush(QRegion(window->rect()), window->windowHandle());
+}
+}  // namespace
+
 void QtFormPeer::refresh() {
     if (!window_->isVisible()) return;
-    window_->repaint();
+    flushDisplay();
+    paintNow(window_);
     // Out to the X server now: a Sleep may follow, and nothing is sent then.
+    flushDisplay();
+}
+
+void QtFormPeer::repaintShownWindows() {
+    flushDisplay();
+    for (const QPointer<QWidget>& w : shownWindows)
+        if (w && w->isVisible()) paintNow(w);
     flushDisplay();
 }
 

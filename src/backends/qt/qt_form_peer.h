@@ -55,6 +55,8 @@ public:
     // Where a message box belongs: the active form window, else the form
     // window shown last that is still visible; nullptr when none is.
     static QWidget* dialogParent();
+    // Paints every window of ours as it stands now (before a blocking pause).
+    static void repaintShownWindows();
 
     // Input from the widgets, on its way to the core.
     void backgroundPressed();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -37,16 +38,25 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // Heap and guarded: the box's parent window may be unloaded by a timer
     // while the box is open, taking the box with it.
     QPointer<QMessageBox> box = buildMessageBox(request, QtFormPeer::dialogParent());
+    // The frame is noted while the box is still up: once the box is answered
+    // the window manager takes the frame away in its own time.
+    unsigned long frame = 0;
+    QObject::connect(box.data(), &QMessageBox::buttonClicked, box.data(),
+                     [&frame, b = box.data()] { frame = frameOf(b->winId()); });
     box->exec();
+    // What the box covered is painted again before the program goes on: a
+    // scene may block right after it, with nothing repainted meanwhile.
+    if (frame != 0) waitUntilOffScreen(frame, 200);
+    QtFormPeer::repaintShownWindows();
     const platform::MsgResult answer = answerOf(box.data(), request.buttons);
     delete box.data();
     return answer;
 }
 
 void QtServices::Sleep(uint32_t milliseconds) {
-    // What was painted before the pause is on screen during it; nothing
-    // else happens until it is over.
-    flushDisplay();
+    // The windows stand painted during the pause (a box closed just before
+    // it leaves no hole); nothing else happens until it is over.
+    QtFormPeer::repaintShownWindows();
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 

@@ -158,4 +158,28 @@ void flushDisplay() {
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
+unsigned long frameOf(unsigned long window) {
+    xcb_connection_t* c = qtConnection();
+    if (c == nullptr) return window;
+    auto current = static_cast<xcb_window_t>(window);
+    for (;;) {
+        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, current), nullptr), &std::free);
+        if (!tree || tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE) return current;
+        current = tree->parent;
+    }
+}
+
+void waitUntilOffScreen(unsigned long frame, int timeoutMs) {
+    xcb_connection_t* c = qtConnection();
+    if (c == nullptr) return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, static_cast<xcb_window_t>(frame)), nullptr),
+            &std::free);
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 }  // namespace qt_backend

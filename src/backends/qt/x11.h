@@ -21,4 +21,12 @@ std::optional<QMargins> askFrameExtents();
 // so that it is on screen before the program blocks.
 void flushDisplay();
 
+// The window directly below the root that holds `window`: the window
+// manager's frame around it, or the window itself when nothing frames it.
+unsigned long frameOf(unsigned long window);
+
+// Waits (at most timeoutMs) until a top-level window, a frame say, is off
+// the screen: the window manager takes a frame away in its own time.
+void waitUntilOffScreen(unsigned long frame, int timeoutMs);
+
 }  // namespace qt_backend

@@ -1,0 +1,194 @@
+"""A throwaway X desktop (Xvfb + openbox) and a player who uses it from outside.
+
+The player only does what a person can: looks at windows by their titles,
+types and clicks through XTEST (xdotool), closes windows through the window
+manager (wmctrl -c), and takes screenshots.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 1024, 768
+TWIPS_PER_PIXEL = 15  # 96 DPI
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_until(predicate, timeout, what, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout(f"gave up waiting for {what} after {timeout:.1f} s")
+        time.sleep(interval)
+
+
+class Desktop:
+    """Xvfb on a display of its own, with openbox as the window manager."""
+
+    def __init__(self, scale_factor=None):
+        self._procs = []
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+             "-nolisten", "tcp", "-dpi", "96"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        self._procs.append(xvfb)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+        self.env = dict(os.environ, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        if scale_factor:
+            self.env["QT_SCALE_FACTOR"] = str(scale_factor)
+        self.env.setdefault("XDG_RUNTIME_DIR", tempfile.mkdtemp(prefix="mochitama-xdg-"))
+        wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._procs.append(wm)
+        wait_until(lambda: self._wm_ready(), 10, "openbox")
+
+    def _wm_ready(self):
+        out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+        return "window id" in out
+
+    def close(self):
+        for proc in reversed(self._procs):
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+
+    # ---- plumbing
+    def run(self, args, check=True):
+        done = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=30)
+        if check and done.returncode != 0:
+            raise RuntimeError(f"{' '.join(args)} failed: {done.stderr.strip()}")
+        return done.stdout
+
+    # ---- looking
+    def client_windows(self):
+        """The windows the window manager shows: (id, pid, title)."""
+        out = self.run(["wmctrl", "-l", "-p"], check=False)
+        found = []
+        for line in out.splitlines():
+            parts = line.split(None, 4)
+            if len(parts) >= 4:
+                found.append((str(int(parts[0], 16)), int(parts[2]), parts[4] if len(parts) == 5 else ""))
+        return found
+
+    def windows(self, title, pid=None):
+        """Windows on the screen whose title is exactly `title`."""
+        return [w for w, p, t in self.client_windows() if t == title and (pid is None or p == pid)]
+
+    def visible_windows_of(self, pid):
+        return [w for w, p, _ in self.client_windows() if p == pid]
+
+    def wait_window(self, title, timeout=10, pid=None):
+        found = wait_until(lambda: self.windows(title, pid), timeout, f"window '{title}'")
+        return found[0]
+
+    def wait_gone(self, title, timeout=10):
+        wait_until(lambda: not self.windows(title), timeout, f"window '{title}' to go")
+
+    def title(self, window):
+        return self.run(["xdotool", "getwindowname", window], check=False).strip()
+
+    def geometry(self, window):
+        """Position and size of the window's client area on the screen."""
+        # xwininfo, not xdotool: xdotool counts the frame twice for reparented windows.
+        out = self.run(["xwininfo", "-id", window])
+        values = {}
+        for line in out.splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key] = value.strip()
+        return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                int(values["Width"]), int(values["Height"]))
+
+    def screenshot(self, path):
+        self.run(["import", "-window", "root", path])
+        return path
+
+    def pixel(self, path, x, y):
+        out = self.run(["convert", path, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+                        f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"])
+        return tuple(int(v) for v in out.strip().split(","))
+
+    # ---- acting
+    def activate(self, window):
+        self.run(["xdotool", "windowactivate", "--sync", window], check=False)
+        time.sleep(0.15)
+
+    def key(self, window, *keys):
+        self.activate(window)
+        self.run(["xdotool", "key", "--delay", "60", *keys])
+
+    def click(self, window, x, y):
+        """A left click at (x, y) pixels of the window's client area."""
+        self.activate(window)
+        left, top, _, _ = self.geometry(window)
+        self.run(["xdotool", "mousemove", "--sync", str(left + x), str(top + y), "click", "1"])
+
+    def click_twips(self, window, left, top, width, height, menu_bar=0):
+        """A click in the middle of a control laid out in twips."""
+        self.click(window, (left + width / 2) / TWIPS_PER_PIXEL,
+                   menu_bar + (top + height / 2) / TWIPS_PER_PIXEL)
+
+    def close_window(self, window):
+        """A close request through the window manager, as the close box sends it."""
+        self.run(["wmctrl", "-i", "-c", window])
+
+
+class Game:
+    """The built program, copied into a fresh directory of its own."""
+
+    def __init__(self, desktop, binary, directory=None, ini=None):
+        self.desktop = desktop
+        self.dir = directory or tempfile.mkdtemp(prefix="mochitama-e2e-")
+        self.binary = os.path.join(self.dir, "mochitama")
+        if not os.path.exists(self.binary):
+            shutil.copy2(binary, self.binary)
+        if ini is not None:
+            with open(self.ini_path, "wb") as f:
+                f.write(ini)
+        self.log_path = os.path.join(self.dir, "program-output.txt")
+        self.proc = None
+
+    @property
+    def ini_path(self):
+        return os.path.join(self.dir, "MT.INI")
+
+    def ini(self):
+        with open(self.ini_path, "rb") as f:
+            return f.read()
+
+    def start(self):
+        log = open(self.log_path, "ab")
+        self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=self.desktop.env, stdout=log,
+                                     stderr=subprocess.STDOUT)
+        return self.proc
+
+    def wait_exit(self, timeout=30):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Timeout(f"the program did not end within {timeout} s")
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    # ---- a message box: wait for it by its title and answer it
+    def answer(self, title, keys=("Return",), timeout=10):
+        box = self.desktop.wait_window(title, timeout, pid=self.proc.pid)
+        self.desktop.key(box, *keys)
+        wait_until(lambda: box not in self.desktop.windows(title, pid=self.proc.pid), 5, f"box '{title}' to close")
