@@ -1,6 +1,10 @@
 #include "backends/qt/message_box.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace qt_backend {
 
@@ -17,6 +21,18 @@ QMessageBox::Icon qtIcon(platform::MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Room for the title in the frame: a box as narrow as its text would cut
+// "Welcome to もちたま" short beside the frame's own icon and buttons.
+void makeRoomForTitle(QMessageBox* box, const QString& title) {
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int frameButtons = 120;  // pixels the window manager's title bar keeps for itself
+    const int wanted = QFontMetrics(titleFont).horizontalAdvance(title) + frameButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 }  // namespace
 
 QString boxText(const std::string& text) {
@@ -29,6 +45,9 @@ QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* pa
     auto* box = new QMessageBox(qtIcon(request.icon), boxText(request.title), boxText(request.prompt),
                                 QMessageBox::NoButton, parent);
     box->setWindowModality(Qt::ApplicationModal);
+    // A message box offers only its close box, as on the desktop it imitates.
+    box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    makeRoomForTitle(box, box->windowTitle());
     box->setTextFormat(Qt::PlainText);
     if (request.buttons == platform::MsgButtons::YesNo) {
         QPushButton* yes = box->addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
