@@ -81,12 +81,7 @@ class EndingResults : public GameScript {
 protected:
     void toCongratulation(bool timeAttack) {
         startGame(timeAttack);
-        revealNazocom();
-        pray();
-        nextStep();
-        solveCipher();
-        chaseUntilWriggle();
-        hitAndDefeat();
+        playToTheDefeat();
         finishAndCongratulate();
     }
     void toFinalPrompt(bool timeAttack) {

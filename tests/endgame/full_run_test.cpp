@@ -9,12 +9,7 @@ protected:
     // Everything after the opening question, up to the final prompt; the
     // finishing click at `finishAtMs` of the virtual clock when given.
     void playToTheFinalPrompt(int64_t finishAtMs = -1) {
-        revealNazocom();
-        pray();
-        nextStep();
-        solveCipher();
-        chaseUntilWriggle();
-        hitAndDefeat();
+        playToTheDefeat();
         if (finishAtMs >= 0) wait(finishAtMs - host.nowMs());
         finishAndCongratulate();
         awaitFinalPrompt();

@@ -170,6 +170,15 @@ void GameScript::hitAndDefeat() {
     choose(form1().Exit);
 }
 
+void GameScript::playToTheDefeat() {
+    revealNazocom();
+    pray();
+    nextStep();
+    solveCipher();
+    chaseUntilWriggle();
+    hitAndDefeat();
+}
+
 void GameScript::finishAndCongratulate() {
     if (state().TimeAttack)
         box("もちたま TIME ATTACK", "タイムアタック終了", MsgIcon::Information);

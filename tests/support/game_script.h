@@ -70,6 +70,7 @@ protected:
     void chaseClick();                             // a click on the Exit button, lock waited out
     void chaseUntilWriggle();                      // to the next wriggle
     void hitAndDefeat();                           // surrender while wriggling, then File > 終了
+    void playToTheDefeat();                        // from the running game to the defeated Exit button
     void finishAndCongratulate();                  // the finishing click
     void awaitFinalPrompt();                       // Timer3's box
 
