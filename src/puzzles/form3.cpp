@@ -81,6 +81,14 @@ void Form3::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
 }
 
 void Form3::Form_MouseDown() { GiveUp(); }
+
+// Closing the cipher window (Alt+F4) is a way back like a click: the main
+// window is hidden meanwhile, and must not stay hidden with nothing on screen.
+void Form3::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
+    if (UnloadMode != platform::unload_mode::kUserClose) return;
+    Cancel = platform::kTrue;
+    GiveUp();
+}
 void Form3::Label1_Click() { GiveUp(); }
 void Form3::Label2_Click() { GiveUp(); }
 

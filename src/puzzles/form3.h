@@ -21,6 +21,7 @@ protected:
     void Form_Load() override;
     void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
     void Form_MouseDown() override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
 
 private:
     void Timer1_Timer();

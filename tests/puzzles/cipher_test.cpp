@@ -124,5 +124,15 @@ TEST_F(Cipher, AClickGoesBackAtAnyMomentEvenBeforeTheIntro) {
     expectBackOnMainWindow();
 }
 
+TEST_F(Cipher, ClosingTheCipherWindowBringsTheMainWindowBack) {
+    toCipherButton();
+    openCipher();
+    expectIntro();
+    wait(1000);
+    host.close(form3());
+    expectBackOnMainWindow();
+    EXPECT_FALSE(host.ended());
+}
+
 }  // namespace
 }  // namespace script
