@@ -21,6 +21,9 @@ foreach(size 32 48)
 endforeach()
 add_custom_target(mochitama-icons ALL DEPENDS ${MOCHITAMA_ICON_PNGS})
 
+# The system's Qt is found through the system's library path; an installed
+# program (and a Debian package above all) carries no search path of its own.
+set_target_properties(mochitama PROPERTIES INSTALL_RPATH "")
 install(TARGETS mochitama RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/${MOCHITAMA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${MOCHITAMA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -34,6 +34,8 @@ class Desktop:
 
     def __init__(self, scale_factor=None):
         self._procs = []
+        # Qt draws the program this many device pixels to each of its own.
+        self.scale = scale_factor or 1
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
@@ -50,7 +52,9 @@ class Desktop:
         self.env.pop("WAYLAND_DISPLAY", None)
         if scale_factor:
             self.env["QT_SCALE_FACTOR"] = str(scale_factor)
-        self.env.setdefault("XDG_RUNTIME_DIR", tempfile.mkdtemp(prefix="mochitama-xdg-"))
+        self._runtime_dir = None
+        if "XDG_RUNTIME_DIR" not in self.env:
+            self._runtime_dir = self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="mochitama-xdg-")
         wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._procs.append(wm)
         wait_until(lambda: self._wm_ready(), 10, "openbox")
@@ -66,6 +70,8 @@ class Desktop:
                 proc.wait(5)
             except subprocess.TimeoutExpired:
                 proc.kill()
+        if self._runtime_dir:
+            shutil.rmtree(self._runtime_dir, ignore_errors=True)
 
     # ---- plumbing
     def run(self, args, check=True):
@@ -137,10 +143,14 @@ class Desktop:
         left, top, _, _ = self.geometry(window)
         self.run(["xdotool", "mousemove", "--sync", str(left + x), str(top + y), "click", "1"])
 
+    def pixels(self, twips):
+        """Screen pixels for a length in twips, as the program lays it out."""
+        return round(twips / TWIPS_PER_PIXEL) * self.scale
+
     def click_twips(self, window, left, top, width, height, menu_bar=0):
         """A click in the middle of a control laid out in twips."""
-        self.click(window, (left + width / 2) / TWIPS_PER_PIXEL,
-                   menu_bar + (top + height / 2) / TWIPS_PER_PIXEL)
+        self.click(window, self.scale * (left + width / 2) / TWIPS_PER_PIXEL,
+                   menu_bar + self.scale * (top + height / 2) / TWIPS_PER_PIXEL)
 
     def close_window(self, window):
         """A close request through the window manager, as the close box sends it."""

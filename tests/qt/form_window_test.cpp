@@ -223,7 +223,7 @@ TEST_F(FormWindowTest, MenuTreeCaptionsSeparatorsAndBlankEntries) {
     // Blank to the eye, but not empty: Qt would not show an empty title.
     EXPECT_FALSE(peer.menu(form.space2)->title().isEmpty());
     EXPECT_TRUE(peer.menu(form.space2)->title().trimmed().isEmpty());
-    EXPECT_EQ(peer.menu(form.space2)->accessibleName(), "Space2");
+    EXPECT_EQ(peer.menu(form.space2)->accessibleName(), "空白のメニュー");
     EXPECT_FALSE(peer.action(form.space)->text().isEmpty());
     EXPECT_TRUE(peer.action(form.space)->text().trimmed().isEmpty());
     EXPECT_FALSE(peer.action(form.space)->isSeparator());

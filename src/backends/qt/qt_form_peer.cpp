@@ -2,6 +2,9 @@
 
 #include <QBackingStore>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleObject>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -184,6 +187,144 @@ QString menuText(const platform::Menu& menu) {
     return QString::fromStdString(menu.caption());
 }
 
+// ------------------------------------------------------------ accessibility
+//
+// A screen reader names a menu entry by its text, and a blank entry's text is
+// only spaces. So a blank entry's action carries a name of its own, and an
+// accessible interface of ours reads it; every other entry keeps Qt's.
+
+constexpr char kBlankEntryName[] = "mochitamaBlankEntryName";
+
+QString blankEntryName(const platform::Menu& menu) {
+    return menu.parent() == nullptr ? QStringLiteral("空白のメニュー") : QStringLiteral("空白の項目");
+}
+
+// What a screen reader calls an open drop-down menu: its caption without the
+// access-key marker, or the blank entry's own name.
+QString popupName(const platform::Menu& menu) {
+    if (menu.caption().empty()) return blankEntryName(menu);
+    QString caption = QString::fromStdString(menu.caption());
+    return caption.remove(QLatin1Char('&'));
+}
+
+// The menu bar or the menu that shows the action.
+QWidget* shownIn(const QAction* action) {
+    if (action == nullptr) return nullptr;
+    for (QObject* object : action->associatedObjects())
+        if (qobject_cast<QMenu*>(object) != nullptr || qobject_cast<QMenuBar*>(object) != nullptr)
+            return static_cast<QWidget*>(object);
+    return nullptr;
+}
+
+// A blank menu entry as Qt's own menu items present an entry, with a name.
+class BlankMenuEntry : public QAccessibleObject, public QAccessibleActionInterface {
+public:
+    explicit BlankMenuEntry(QAction* action) : QAccessibleObject(action) {}
+
+    bool isValid() const override { return QAccessibleObject::isValid() && owner() != nullptr; }
+    QWindow* window() const override {
+        const QWidget* shown = owner();
+        return shown != nullptr ? shown->window()->windowHandle() : nullptr;
+    }
+
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(owner()); }
+    int childCount() const override { return submenu() != nullptr ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && submenu() != nullptr ? QAccessible::queryAccessibleInterface(submenu()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child != nullptr && submenu() != nullptr && child->object() == submenu() ? 0 : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QAccessibleInterface* menu = child(0);
+        return menu != nullptr && menu->rect().contains(x, y) ? menu : nullptr;
+    }
+
+    QString text(QAccessible::Text t) const override {
+        // Only blank entries, never separators, have this interface
+        // (markBlankEntry keeps it so).
+        if (t != QAccessible::Name || action() == nullptr) return {};
+        return action()->property(kBlankEntryName).toString();
+    }
+    QRect rect() const override {
+        QWidget* shown = owner();
+        QRect area;
+        if (auto* menu = qobject_cast<QMenu*>(shown)) {
+            area = menu->actionGeometry(action());
+        } else if (auto* bar = qobject_cast<QMenuBar*>(shown)) {
+            area = bar->actionGeometry(action());
+        }
+        return area.isValid() ? QRect(shown->mapToGlobal(area.topLeft()), area.size()) : QRect();
+    }
+    QAccessible::Role role() const override { return QAccessible::MenuItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        QAction* entry = action();
+        QWidget* shown = owner();
+        if (entry == nullptr || shown == nullptr) {
+            state.invalid = true;
+            return state;
+        }
+        state.invisible = !shown->isVisible() || !entry->isVisible();
+        if (auto* menu = qobject_cast<QMenu*>(shown)) state.focused = menu->activeAction() == entry;
+        if (auto* bar = qobject_cast<QMenuBar*>(shown)) state.focused = bar->activeAction() == entry;
+        state.disabled = !entry->isEnabled();
+        state.hasPopup = submenu() != nullptr;
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+
+    QStringList actionNames() const override {
+        return {submenu() != nullptr ? showMenuAction() : pressAction()};
+    }
+    void doAction(const QString& name) override {
+        QAction* entry = action();
+        if (entry == nullptr || !entry->isEnabled()) return;
+        if (name == pressAction()) {
+            entry->trigger();
+        } else if (name == showMenuAction()) {
+            if (submenu() != nullptr && submenu()->isVisible()) {
+                submenu()->hide();
+            } else if (auto* bar = qobject_cast<QMenuBar*>(owner())) {
+                bar->setActiveAction(entry);
+            } else if (auto* menu = qobject_cast<QMenu*>(owner())) {
+                menu->setActiveAction(entry);
+            }
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QAction* action() const { return static_cast<QAction*>(object()); }
+    QWidget* owner() const { return shownIn(action()); }
+    QMenu* submenu() const { return action() != nullptr ? action()->menu() : nullptr; }
+};
+
+QAccessibleInterface* blankMenuEntryFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String("QAction") || !object->property(kBlankEntryName).isValid()) return nullptr;
+    return new BlankMenuEntry(static_cast<QAction*>(object));
+}
+
+void installAccessibleFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(blankMenuEntryFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+// Marks a blank entry for the factory. Qt picks an entry's interface once,
+// when it is first asked for: after a change, drop the one it picked.
+void markBlankEntry(const platform::Menu& menu, QAction* action) {
+    const bool blank = menu.caption().empty();
+    if (blank == action->property(kBlankEntryName).isValid()) return;
+    action->setProperty(kBlankEntryName, blank ? QVariant(blankEntryName(menu)) : QVariant());
+    if (QAccessibleInterface* picked = QAccessible::queryAccessibleInterface(action))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(picked));
+}
+
 Qt::Alignment qtAlignment(platform::Alignment alignment) {
     switch (alignment) {
         case platform::Alignment::Right: return Qt::AlignRight | Qt::AlignTop;
@@ -204,6 +345,7 @@ QPoint screenOrigin() {
 
 QtFormPeer::QtFormPeer(platform::Form& form)
     : form_(form), placedLeft_(form.requestedGeometry().left), placedTop_(form.requestedGeometry().top) {
+    installAccessibleFactory();
     buildWindow();
     // Frames first: their labels go inside them.
     for (platform::Control* control : form_.controls())
@@ -309,10 +451,11 @@ void QtFormPeer::buildMenus() {
     for (platform::Menu* top : form_.topMenus()) {
         auto* qmenu = new QMenu(menuText(*top), menuBar_);
         qmenu->setObjectName(QString::fromStdString(top->name()));
-        qmenu->setAccessibleName(QString::fromStdString(top->name()));
+        qmenu->setAccessibleName(popupName(*top));
         menuBar_->addMenu(qmenu);
         menus_[top] = qmenu;
         actions_[top] = qmenu->menuAction();
+        markBlankEntry(*top, qmenu->menuAction());
         // The desktop tells a top-level menu it was clicked as it drops down.
         connect(qmenu, &QMenu::aboutToShow, this, [this, top] {
             QMetaObject::invokeMethod(this, [top] {
@@ -431,6 +574,9 @@ void QtFormPeer::applyControl(platform::Control& control, platform::Property pro
         case platform::Property::Caption:
             if (auto* label = dynamic_cast<QLabel*>(widget)) {
                 label->setText(QString::fromStdString(control.caption()));
+                // An empty label is still where messages appear; a reader
+                // that finds it should be able to say what it is.
+                label->setAccessibleDescription(control.caption().empty() ? QStringLiteral("メッセージ") : QString());
             } else if (auto* button = dynamic_cast<QPushButton*>(widget)) {
                 button->setText(QString::fromStdString(control.caption()));
             }
@@ -490,10 +636,12 @@ void QtFormPeer::applyMenu(platform::Menu& menu, platform::Property property) {
         case platform::Property::Caption:
             if (menu.parent() == nullptr) {
                 menus_.at(&menu)->setTitle(menuText(menu));
+                menus_.at(&menu)->setAccessibleName(popupName(menu));
             } else {
                 action->setSeparator(menu.isSeparator());
                 action->setText(menu.isSeparator() ? QString() : menuText(menu));
             }
+            markBlankEntry(menu, action);
             break;
         case platform::Property::Visible:
             action->setVisible(menu.visible());
@@ -568,7 +716,10 @@ QMargins QtFormPeer::frameMargins() const {
         if (lastSeenFrame) {
             estimatedFrame_ = *lastSeenFrame;
         } else if (asked) {
-            estimatedFrame_ = *asked;
+            // The window manager answers in device pixels; we lay out in logical ones.
+            const qreal ratio = window_->devicePixelRatio();
+            estimatedFrame_ = QMargins(qRound(asked->left() / ratio), qRound(asked->top() / ratio),
+                                       qRound(asked->right() / ratio), qRound(asked->bottom() / ratio));
         } else {
             const QStyle* style = window_->style();
             const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window_);
@@ -630,6 +781,8 @@ void QtFormPeer::showWindow() {
         shownOnce_ = true;
         if (platform::CommandButton* first = form_.firstFocusable()) {
             widgets_.at(first)->setFocus(Qt::OtherFocusReason);
+            // Show where the focus is from the start: Return answers with that button.
+            window_->setAttribute(Qt::WA_KeyboardFocusChange);
         } else {
             // No control takes the focus: the window itself hears the keys.
             window_->setFocus(Qt::OtherFocusReason);

@@ -1,0 +1,132 @@
+"""A player's ways through the game, step by step, from outside the program.
+
+Shared by the real-window tests and tools/screenshots.py, so that the
+screenshots show the same screens the tests walk through.
+"""
+import time
+
+from desktop import wait_until
+
+TITLE_WINDOW = "もちたまの世界へようこそ"
+WELCOME_BOX = "Welcome to もちたま"
+
+# Controls of the main window in twips: left, top, width, height.
+YES_BUTTON = (1080, 2400, 975, 375)
+NO_BUTTON = (3000, 2400, 975, 375)
+SURRENDER_AT_EXIT_PLACE = (3840, 2760, 975, 375)
+CIPHER_BUTTON = (480, 2760, 1215, 375)
+
+# The designed client areas, in twips.
+MAIN_CLIENT = (5115, 3600)
+CIPHER_CLIENT = (3960, 1290)
+
+# What the Exit button says to the first five clicks of the chase.
+CHASE_REMARKS = ["だめだめ", "でもねぇ", "うひひ", "はぁと", "退散なり～"]
+
+
+class Player:
+    """Plays one running copy of the game on a desktop."""
+
+    def __init__(self, desktop, game):
+        self.desktop = desktop
+        self.game = game
+
+    # ---- looking
+    def menu_bar_height(self, main):
+        """The client area grows by the menu bar; the designed area is below it."""
+        _, _, _, height = self.desktop.geometry(main)
+        return height - self.desktop.pixels(MAIN_CLIENT[1])
+
+    def cipher_window(self):
+        size = (self.desktop.pixels(CIPHER_CLIENT[0]), self.desktop.pixels(CIPHER_CLIENT[1]))
+
+        def find():
+            for w in self.desktop.visible_windows_of(self.game.proc.pid):
+                if self.desktop.geometry(w)[2:] == size:
+                    return w
+            return None
+        return wait_until(find, 5, "the cipher window")
+
+    # ---- steps
+    def start(self):
+        """Starts the program; returns the title window."""
+        self.game.start()
+        return self.desktop.wait_window(TITLE_WINDOW, pid=self.game.proc.pid)
+
+    def to_opening_question(self, time_attack=False):
+        """From the start to the main window asking whether to quit; returns it."""
+        title = self.start()
+        if time_attack:
+            self.desktop.key(title, "Left", "Up", "Right", "Down", "Left", "Up", "Right", "Down")
+        self.game.answer(WELCOME_BOX)
+        return self.desktop.wait_window("もちたま TimeAttack MODE" if time_attack else "もちたま",
+                                        pid=self.game.proc.pid)
+
+    def answer_no(self, main):
+        """Clicks いいえ at the opening question: the game begins."""
+        self.desktop.click_twips(main, *NO_BUTTON)
+        self.game.answer(WELCOME_BOX)
+
+    def refuse_close(self, main, times=1, first_attempt=1):
+        for attempt in range(first_attempt, first_attempt + times):
+            self.desktop.close_window(main)
+            self.game.answer("だめだめ")
+            if attempt == 7:
+                self.game.answer("ををっ！", timeout=5)
+                self.game.answer("をををっ！", timeout=5)
+
+    def surrender_early(self, main):
+        """Three refused closes bring out 降参; pressing it and answering はい
+        shows the first hint. Returns once the clear rate is in the caption."""
+        self.refuse_close(main, 3)
+        self.desktop.click_twips(main, *SURRENDER_AT_EXIT_PLACE, menu_bar=self.menu_bar_height(main))
+        self.game.answer("降参？", keys=("alt+y",))
+        wait_until(lambda: self.desktop.title(main) == "ｸﾘｱ度 0%", 3, "the clear-rate caption")
+
+    def press_exit_button(self, main):
+        # Tab gives the Exit button the focus, Space presses it.
+        self.desktop.key(main, "Tab", "space")
+
+    def time_attack_to_congratulation(self):
+        """The whole time-attack run up to the congratulation screen.
+
+        Returns the main window and the number of clicks the chase took (the
+        Exit button's pauses grow with it)."""
+        main = self.to_opening_question(time_attack=True)
+        self.desktop.key(main, "Return")  # いいえ has the focus
+        self.game.answer("もちたま TIME ATTACK")
+        self.refuse_close(main, 7)
+        self.desktop.key(main, "alt+n", "p")
+        self.game.answer("Like A Prayer")
+        # The blank menu right of 謎のｺﾏﾝﾄﾞ holds the next step.
+        self.desktop.key(main, "alt+n", "Right", "Return")
+        self.game.answer("あっ！")
+        self.desktop.click_twips(main, *CIPHER_BUTTON, menu_bar=self.menu_bar_height(main))
+        self.game.answer("発見！")
+        for title in ("問題", "解読結果", "解読結果", "謎解き"):
+            self.game.answer(title, timeout=5)
+        cipher = self.cipher_window()
+        self.desktop.key(cipher, "Home")
+        self.game.answer("あっ！", timeout=5)
+        # The chase: past five clicks, every third one leaves the button wriggling,
+        # and a surrender then hits it.
+        clicks = 0
+        while True:
+            clicks += 1
+            self.press_exit_button(main)
+            if clicks <= len(CHASE_REMARKS):
+                self.game.answer(CHASE_REMARKS[clicks - 1])
+            elif clicks % 3 == 0:
+                self.game.answer("敵は怯んでいる")
+                break
+            time.sleep(clicks * 0.1 + 0.15)
+        self.desktop.key(main, "alt+h", "c")
+        self.game.answer("降参？", keys=("alt+y",))
+        self.game.answer("HIT!")
+        self.desktop.key(main, "alt+f", "x")
+        self.game.answer("倒したぞ！")
+        time.sleep(clicks * 0.1 + 0.15)
+        self.press_exit_button(main)
+        self.game.answer("もちたま TIME ATTACK", timeout=5)
+        wait_until(lambda: self.desktop.title(main) == "こんぐらちゅれーしょんず！", 3, "the congratulation")
+        return main, clicks
