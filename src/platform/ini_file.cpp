@@ -236,6 +236,19 @@ WriteOutcome failure(std::string_view what, int error) {
     return WriteOutcome{false, message};
 }
 
+// Not atomic: used only when no file can be made beside the record file.
+WriteOutcome rewriteInPlace(const std::filesystem::path& target, const std::string& updated) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return failure("cannot open the file", errno);
+    int error = 0;
+    if (!writeAll(fd, updated)) error = errno;
+    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(updated.size())) != 0) error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) return failure("cannot write", error);
+    return WriteOutcome{true, {}};
+}
+
 WriteOutcome writeValue(std::string_view section, std::string_view key, std::string_view value,
                         const std::filesystem::path& file) {
     // Write through a symbolic link to its target rather than replace the link.
@@ -271,6 +284,9 @@ WriteOutcome writeValue(std::string_view section, std::string_view key, std::str
 
     TempFile temp;
     if (const int error = temp.create(target); error != 0) {
+        // A writable file in a directory we may not write to: the only way to
+        // keep the record is to rewrite the file where it is.
+        if (exists && (error == EACCES || error == EPERM)) return rewriteInPlace(target, updated);
         return failure("cannot create a temporary file", error);
     }
     if (!writeAll(temp.fd(), updated)) return failure("cannot write", errno);
@@ -297,6 +313,23 @@ WriteOutcome writeValue(std::string_view section, std::string_view key, std::str
 }
 
 }  // namespace
+
+void RemoveStaleTemporaries(const std::filesystem::path& file) {
+    std::filesystem::path directory = file.parent_path();
+    if (directory.empty()) directory = ".";
+    std::string prefix = ".";
+    prefix.append(file.filename().string()).append(".");
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        // Exactly the names our writer makes: the prefix and six characters.
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+            it->is_regular_file(error)) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
 
 std::optional<std::string> findValue(std::string_view text, std::string_view section,
                                      std::string_view key) {

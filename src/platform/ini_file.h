@@ -41,4 +41,9 @@ struct WriteOutcome {
 WriteOutcome WritePrivateProfileString(std::string_view section, std::string_view key,
                                        std::string_view value, const std::filesystem::path& file);
 
+// Removes what an interrupted write (a killed program, a power cut) left
+// beside `file`: temporary copies that were never renamed over it. Only safe
+// while no other writer runs.
+void RemoveStaleTemporaries(const std::filesystem::path& file);
+
 }  // namespace platform::ini

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "screens/title/form0.h"
 #include "startup/game.h"
 #include "startup/records.h"
@@ -16,15 +17,10 @@ constexpr const char* kRecordFileName = "MT.INI";
 // Line 2 puts the credit in column 33.
 constexpr const char* kCreditLine = "; MT.INI                        Mochitama Workshop";
 
-// Creates the default record file. Returns an empty string on success, else
-// the reason; a partly written file is removed so the next start tries again.
+// Creates the default record file where nothing is yet. Returns an empty
+// string on success, else the reason.
 std::string CreateDefaultRecordFile(const std::filesystem::path& path) {
-    std::string error = platform::AppendLines(path, DefaultRecordLines());
-    if (!error.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    }
-    return error;
+    return platform::CreateFileWithLines(path, DefaultRecordLines());
 }
 
 // The record file for this run: next to the program, or, when the program
@@ -73,6 +69,8 @@ void Main(Game& game) {
         game.End();
     }
     s.IniPath = LocateRecordFile(game);
+    // Only this copy runs: what an interrupted save left behind can go.
+    platform::ini::RemoveStaleTemporaries(s.IniPath);
     ReadRecords(game);
     Form0& title = game.form0();
     title.Show();

@@ -336,3 +336,20 @@ TEST_F(IniFile, WriteGoesThroughSymlink) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a killed writer leaves goes at the next start; nothing else does.
+TEST_F(IniFile, StaleTemporariesAreRemovedAndNothingElse) {
+    writeBytes(ini_, "[Kousan]\r\nKaisu=1\r\n");
+    for (const char* name : {".MT.INI.a1B2c3", ".MT.INI.zzzzzz", ".MT.INI.toolong1", "MT.INI.bak", ".OTHER.abcdef"})
+        writeBytes(dir_ / name, "x");
+    fs::create_directory(dir_ / ".MT.INI.dir123");
+    platform::ini::RemoveStaleTemporaries(ini_);
+    auto names = dirEntries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".MT.INI.dir123", ".MT.INI.toolong1", ".OTHER.abcdef", "MT.INI",
+                                               "MT.INI.bak"}));
+}
+
+}  // namespace

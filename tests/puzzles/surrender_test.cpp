@@ -21,6 +21,9 @@ struct StageCase {
     bool hidesAllButtons;
 };
 
+// Names the case in failure messages (and keeps the padding bytes unread).
+void PrintTo(const StageCase& c, std::ostream* out) { *out << "stage " << c.stage; }
+
 class SurrenderAtStage : public GameScript, public ::testing::WithParamInterface<StageCase> {};
 
 TEST_P(SurrenderAtStage, ShowsTheHintForThreeSecondsCountsSavesAndEnds) {
