@@ -47,11 +47,11 @@ void installJapaneseFonts() {
     QApplication::setFont(ui);
 }
 
-QFont qtFont(const platform::FontSpec& spec, const QFont& fallback) {
+QFont qtFont(const platform::FontSpec& wanted, const QFont& fallback) {
     QFont font = fallback;
-    if (!spec.face.empty()) font.setFamilies(fontFamiliesFor(spec.face));
-    if (spec.size > 0) font.setPointSizeF(spec.size);
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
+    if (!wanted.face.empty()) font.setFamilies(fontFamiliesFor(wanted.face));
+    if (wanted.size > 0) font.setPointSizeF(wanted.size);
+    font.setWeight(wanted.bold ? QFont::Bold : QFont::Normal);
     return font;
 }
 

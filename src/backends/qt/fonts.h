@@ -17,6 +17,6 @@ QStringList fontFamiliesFor(const std::string& face);
 
 // A QFont for a control. An empty face means "no font of its own": the
 // fallback (the form's or the application's font) in the given size and weight.
-QFont qtFont(const platform::FontSpec& spec, const QFont& fallback);
+QFont qtFont(const platform::FontSpec& wanted, const QFont& fallback);
 
 }  // namespace qt_backend
