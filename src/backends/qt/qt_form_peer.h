@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSize>
+#include <QWidget>
 #include <map>
 #include <optional>
 
