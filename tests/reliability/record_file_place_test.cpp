@@ -9,6 +9,7 @@
 #include "reliability/child_process.h"
 #include "startup/main_routine.h"
 #include "support/game_script.h"
+#include "support/scratch.h"
 
 namespace script {
 namespace {
@@ -81,13 +82,16 @@ TEST_F(RecordFilePlace, AWritableFileInADirectoryThePlayerMayNotWriteKeepsItsSav
     ASSERT_EQ(::chown(iniPath().c_str(), uid, gid), 0);
     fs::permissions(iniPath(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                    fs::perms::others_read);
-    const fs::path home = fs::temp_directory_path() / ("mochitama-home-" + std::to_string(::getpid()));
+    const fs::path home = ScratchRoot() / ("mochitama-home-" + std::to_string(::getpid()));
     fs::create_directories(home);
     ASSERT_EQ(::chown(home.c_str(), uid, gid), 0);
     host.userDataDirectory = home / "mochitama";
-    // The program's directory belongs to root, or is made read-only for a tester without root.
+    // The program's directory belongs to root, or is made read-only for a
+    // tester without root; either way the player may pass through it.
     const auto dirMode = fs::status(dir).permissions();
-    if (::geteuid() != 0) fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                               fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(dir, ::geteuid() != 0 ? readOnly : readOnly | fs::perms::owner_write);
 
     const int status = InChild([&] {
         if (!reliability::DropPrivileges()) return 5;

@@ -34,6 +34,29 @@ SECOND_COPY_BOX = "二重起動ERROR"
 YES_BUTTON = (1080, 2400, 975, 375)
 
 
+def everyone_may_pass_through(path):
+    """Whether a user who is neither owner nor in the group may pass through
+    every directory from the root down to `path`."""
+    walked = "/"
+    for part in os.path.realpath(path).strip("/").split("/"):
+        walked = os.path.join(walked, part)
+        try:
+            if not os.stat(walked).st_mode & stat.S_IXOTH:
+                return False
+        except OSError:
+            return False
+    return True
+
+
+def scratch_root():
+    """Where to make directories that the unprivileged user must reach: $TMPDIR
+    may be private (pam_tmpdir, or a place below a 0700 home)."""
+    for candidate in (tempfile.gettempdir(), "/tmp", "/var/tmp"):
+        if everyone_may_pass_through(candidate):
+            return candidate
+    return "/tmp"
+
+
 class Unprivileged:
     """The user the program runs as when permissions matter."""
 
@@ -41,6 +64,7 @@ class Unprivileged:
         self.as_root = os.geteuid() == 0
         entry = pwd.getpwnam("nobody") if self.as_root else pwd.getpwuid(os.geteuid())
         self.uid, self.gid = entry.pw_uid, entry.pw_gid
+        self.scratch = scratch_root()
 
     def command(self, args):
         if not self.as_root:
@@ -53,8 +77,15 @@ class Unprivileged:
         os.chmod(path, mode)
 
     def directory(self, mode=0o700):
-        path = tempfile.mkdtemp(prefix="mochitama-rel-")
+        """A new directory of the user's own."""
+        path = tempfile.mkdtemp(prefix="mochitama-rel-", dir=self.scratch)
         self.own(path, mode)
+        return path
+
+    def program_directory(self):
+        """A new directory of the tester's that everyone may enter."""
+        path = tempfile.mkdtemp(prefix="mochitama-rel-", dir=self.scratch)
+        os.chmod(path, 0o755)
         return path
 
 
@@ -64,6 +95,7 @@ class UnprivilegedGame(Game):
     def __init__(self, desktop, binary, user, home, **kwargs):
         super().__init__(desktop, binary, **kwargs)
         self.user = user
+        os.chmod(self.binary, 0o755)  # the build may have made it the tester's alone (umask 077)
         runtime = os.path.join(home, "runtime")
         os.mkdir(runtime)
         user.own(runtime, 0o700)
@@ -169,9 +201,8 @@ class RealFaultsTest(unittest.TestCase):
 
     def test_read_only_record_file_at_the_quit(self):
         home = self.user.directory()
-        directory = self.user.directory(0o755)
         self.paths.append(home)
-        g = self.new_unprivileged_game(home, directory=directory, ini=FOUND_INI)
+        g = self.new_unprivileged_game(home, directory=self.user.directory(0o755), ini=FOUND_INI)
         self.user.own(g.ini_path, 0o444)
         g.start()
         main = self.to_opening_question(g)
@@ -187,7 +218,7 @@ class RealFaultsTest(unittest.TestCase):
     def test_read_only_program_directory_on_the_first_start(self):
         home = self.user.directory()
         self.paths.append(home)
-        g = self.new_unprivileged_game(home)
+        g = self.new_unprivileged_game(home, directory=self.user.program_directory())
         open(g.log_path, "ab").close()
         # The program's directory belongs to root (or, without root, to the
         # tester): in either case the player may not write there.

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/scratch.h"
+
 namespace script {
 
 namespace {
@@ -11,7 +13,7 @@ std::filesystem::path FreshDirectory() {
     std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : "test";
     for (char& c : name)
         if (c == '/') c = '_';
-    auto path = std::filesystem::temp_directory_path() / ("mochitama-test-" + std::to_string(::getpid()) + "-" + name);
+    auto path = ScratchRoot() / ("mochitama-test-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path;
