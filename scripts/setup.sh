@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are missing.
+# Installs the missing Debian packages of the named sets in debian-packages.txt:
+#   scripts/setup.sh play         building and playing
+#   scripts/setup.sh play test    and the test suites
 # Prints nothing and changes nothing when everything is already installed.
 set -euo pipefail
 
@@ -11,19 +13,36 @@ die() {
     exit 1
 }
 
+(($#)) || die "name the package sets to install, e.g. scripts/setup.sh play test"
 [[ -r "$list" ]] || die "cannot read $list"
 command -v dpkg-query >/dev/null 2>&1 || die "dpkg-query not found: this script needs Debian 12 (bookworm) or a close relative"
 
-missing=()
+# The packages of the sets asked for, in the list's order.
+wanted=()
+declare -A asked=() known=()
+for set in "$@"; do asked[$set]=1; done
+current=""
 while IFS= read -r line || [[ -n "$line" ]]; do
     line="${line%%#*}"
-    for pkg in $line; do
-        status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
-        if [[ "$status" != "install ok installed" ]]; then
-            missing+=("$pkg")
-        fi
-    done
+    if [[ "$line" =~ ^[[:space:]]*\[([a-z]+)\][[:space:]]*$ ]]; then
+        current="${BASH_REMATCH[1]}"
+        known[$current]=1
+        continue
+    fi
+    [[ -n "$current" && -n "${asked[$current]:-}" ]] || continue
+    for pkg in $line; do wanted+=("$pkg"); done
 done <"$list"
+for set in "$@"; do
+    [[ -n "${known[$set]:-}" ]] || die "no package set '$set' in $list"
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+    status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
+    if [[ "$status" != "install ok installed" ]]; then
+        missing+=("$pkg")
+    fi
+done
 
 ((${#missing[@]} == 0)) && exit 0
 
