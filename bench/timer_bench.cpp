@@ -27,7 +27,7 @@
 #include "backends/qt/fonts.h"
 #include "backends/qt/qt_form_peer.h"
 #include "backends/qt/qt_services.h"
-#include "backends/qt/x11.h"
+#include "backends/qt/window_system.h"
 #include "platform/object_model.h"
 #include "platform/runtime.h"
 
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
 
-    if (const std::string problem = qt_backend::prepareDisplay(); !problem.empty()) {
+    if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty()) {
         std::fprintf(stderr, "timer_bench: no display (%s)\n", problem.c_str());
         return 1;
     }

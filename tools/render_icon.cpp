@@ -6,6 +6,7 @@
 
 #include "backends/qt/fonts.h"
 #include "backends/qt/window_icon.h"
+#include "backends/qt/window_system.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: size must be 16 to 1024 pixels\n", argv[0]);
         return 2;
     }
+    qt_backend::ensureRuntimeDirectory();
     QApplication app(argc, argv);
     qt_backend::installJapaneseFonts();
     if (!qt_backend::renderWindowIcon(size).save(QString::fromLocal8Bit(argv[2]), "PNG")) {

@@ -144,11 +144,13 @@ class InstallTest(unittest.TestCase):
         run([CMAKE, "--install", BUILD, "--prefix", prefix])
         self.assert_installed_layout(prefix)
 
-    def test_the_debian_package_depends_on_qt_and_a_japanese_font(self):
+    def test_the_debian_package_depends_on_qt_and_a_japanese_font_and_recommends_wayland(self):
         deb = self.build_deb()
         self.assertEqual(run(["dpkg-deb", "-f", deb, "Package"]).strip(), "mochitama")
         depends, clauses, by_package = depends_clauses(deb)
         self.assertIn(FONT_DEPENDENCY, clauses, depends)
+        # Desktops without an X server start it through Qt's Wayland platform.
+        self.assertEqual(run(["dpkg-deb", "-f", deb, "Recommends"]).strip(), "qt6-wayland")
 
         root = os.path.join(self.scratch, "root")
         run(["dpkg-deb", "-x", deb, root])

@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "backends/qt/fonts.h"
+#include "backends/qt/window_system.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     standardHandler = qInstallMessageHandler(quietHandler);
     ::testing::InitGoogleTest(&argc, argv);
+    qt_backend::ensureRuntimeDirectory();
     QApplication app(argc, argv);
     qt_backend::installJapaneseFonts();
     return RUN_ALL_TESTS();

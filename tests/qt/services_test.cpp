@@ -1,6 +1,6 @@
 // The desktop's services on Qt and Linux: message boxes, the blocking pause,
 // queued keystrokes, random numbers, ending at once, the single-instance lock,
-// the directories and the display check.
+// and the directories.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +17,6 @@
 
 #include "backends/qt/instance_lock.h"
 #include "backends/qt/message_box.h"
-#include "backends/qt/x11.h"
 #include "qt_test_forms.h"
 
 namespace qt_test {
@@ -333,69 +332,6 @@ TEST_F(ServicesTest, ProgramAndUserDataDirectories) {
     services.SetCurrentDirectory("/no/such/directory");
     EXPECT_EQ(std::filesystem::current_path(), "/");
     services.SetCurrentDirectory(before);
-}
-
-// ------------------------------------------------------------ the display check
-
-// Sets environment variables for one test and puts them back afterwards.
-class Environment {
-public:
-    void set(const char* name, const char* value) {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name);
-            saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~Environment() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-
-private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
-
-TEST(DisplayCheck, NoDisplayAtAll) {
-    Environment env;
-    env.set("QT_QPA_PLATFORM", nullptr);
-    env.set("DISPLAY", nullptr);
-    env.set("WAYLAND_DISPLAY", nullptr);
-    EXPECT_EQ(qt_backend::prepareDisplay(), "DISPLAY is not set");
-    env.set("DISPLAY", "");
-    EXPECT_EQ(qt_backend::prepareDisplay(), "DISPLAY is not set");
-}
-
-TEST(DisplayCheck, DisplayThatCannotBeReached) {
-    Environment env;
-    env.set("QT_QPA_PLATFORM", nullptr);
-    env.set("WAYLAND_DISPLAY", nullptr);
-    env.set("DISPLAY", ":4711");
-    EXPECT_EQ(qt_backend::prepareDisplay(), "cannot connect to the X display :4711");
-    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
-    // Asked for X explicitly: the same answer instead of Qt's abort.
-    env.set("QT_QPA_PLATFORM", "xcb");
-    EXPECT_EQ(qt_backend::prepareDisplay(), "cannot connect to the X display :4711");
-}
-
-TEST(DisplayCheck, OtherPlatformsAndWaylandAreLeftToQt) {
-    Environment env;
-    env.set("DISPLAY", nullptr);
-    env.set("QT_QPA_PLATFORM", "offscreen");
-    EXPECT_EQ(qt_backend::prepareDisplay(), "");
-    env.set("QT_QPA_PLATFORM", nullptr);
-    env.set("WAYLAND_DISPLAY", "wayland-0");
-    EXPECT_EQ(qt_backend::prepareDisplay(), "");
-    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
 }
 
 }  // namespace

@@ -14,22 +14,6 @@ namespace qt_backend {
 
 namespace {
 
-bool isSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0';
-}
-
-// Connects without Qt, which aborts the process when it cannot.
-bool canConnectToX(std::string& why) {
-    int screen = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
-    const int error = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    if (error == 0) return true;
-    why = std::string("cannot connect to the X display ") + std::getenv("DISPLAY");
-    return false;
-}
-
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
@@ -55,28 +39,14 @@ std::vector<uint32_t> cardinals(xcb_connection_t* c, xcb_window_t window, xcb_at
 
 }  // namespace
 
-std::string prepareDisplay() {
-    const char* chosen = std::getenv("QT_QPA_PLATFORM");
-    const bool hasX = isSet("DISPLAY");
-    const bool hasWayland = isSet("WAYLAND_DISPLAY");
-    std::string why;
-    if (chosen == nullptr || chosen[0] == '\0') {
-        if (hasX) {
-            if (canConnectToX(why)) {
-                ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-                return {};
-            }
-            return hasWayland ? std::string() : why;
-        }
-        if (hasWayland) return {};
-        return "DISPLAY is not set";
-    }
-    // An explicit choice stands; only X is checked, as Qt would abort on it.
-    if (std::strncmp(chosen, "xcb", 3) == 0) {
-        if (!hasX) return "DISPLAY is not set";
-        if (!canConnectToX(why)) return why;
-    }
-    return {};
+std::string unreachableXDisplay() {
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    if (error == 0) return {};
+    const char* display = std::getenv("DISPLAY");
+    return std::string("cannot connect to the X display ") + (display != nullptr ? display : "");
 }
 
 std::optional<QMargins> askFrameExtents() {

@@ -6,10 +6,9 @@
 
 namespace qt_backend {
 
-// Run before the QApplication exists. Picks X11 when nothing is chosen and a
-// display is there (Wayland does not let a program place its windows), and
-// says why no window could be opened, in one line; empty when all is well.
-std::string prepareDisplay();
+// Why the X display in $DISPLAY cannot be reached, in one line; empty when
+// it answers. Connects without Qt, which aborts the process when it cannot.
+std::string unreachableXDisplay();
 
 // The frame the window manager puts around an ordinary fixed-size window
 // with a title bar, asked of it with _NET_REQUEST_FRAME_EXTENTS before any is mapped. No
