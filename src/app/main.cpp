@@ -9,12 +9,26 @@
 #include "backends/qt/window_system.h"
 #include "startup/game.h"
 
+namespace {
+
+// The path as a shell takes it back: the advice below is meant to be pasted.
+std::string shellQuoted(const std::string& path) {
+    const bool plain = !path.empty() && path.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                               "0123456789_./-") == std::string::npos;
+    if (plain) return path;
+    std::string quoted = "'";
+    for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const char* program = argc > 0 ? argv[0] : "mochitama";
     // Qt aborts when it cannot open a window; say why in one line instead.
     if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty()) {
         std::fprintf(stderr, "mochitama: cannot open the game window: %s; to play without a desktop: xvfb-run -a %s\n",
-                     problem.c_str(), program);
+                     problem.c_str(), shellQuoted(program).c_str());
         return 1;
     }
     qt_backend::ensureRuntimeDirectory();
