@@ -8,7 +8,7 @@
 #
 # COMMAND runs through bash in the clone, e.g.
 #   tools/fresh-machine.sh scripts/test.sh
-#   tools/fresh-machine.sh --user player -- xvfb-run -a scripts/play.sh
+#   tools/fresh-machine.sh --user player scripts/play.sh
 #
 # Options:
 #   --user NAME    run as a new ordinary user NAME who may use sudo (default: root)
