@@ -11,52 +11,29 @@
 // once), so the resolution is that of the kernel's wake-up: well under 0.1 ms
 // on an idle machine. The program is then killed, and the CPU time it used
 // up to there is read as it is reaped.
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
-#include <xcb/damage.h>
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "screen/x_screen.h"
 
 extern char** environ;
 
 namespace {
 
-double nowMs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return a;
-}
-
-long windowPid(xcb_connection_t* c, xcb_window_t w, xcb_atom_t pidAtom) {
-    xcb_get_property_reply_t* reply =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, w, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-    long pid = -1;
-    if (reply != nullptr && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
-        pid = *static_cast<const uint32_t*>(xcb_get_property_value(reply));
-    std::free(reply);
-    return pid;
-}
+using xscreen::nowMs;
 
 // The part of a window drawn so far, one flag a pixel.
 struct Coverage {
@@ -109,28 +86,23 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(c) != 0) {
+    const xscreen::Connection x;
+    if (!x.ok()) {
         std::fprintf(stderr, "first_paint: cannot connect to the X display\n");
         return 1;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
-    const xcb_window_t root = screens.data->root;
-
-    const xcb_query_extension_reply_t* damageExt = xcb_get_extension_data(c, &xcb_damage_id);
-    if (damageExt == nullptr || !damageExt->present) {
+    xcb_connection_t* c = x.get();
+    const xcb_window_t root = x.root();
+    const std::optional<uint8_t> damageEvents = x.startDamage();
+    if (!damageEvents) {
         std::fprintf(stderr, "first_paint: the X server has no DAMAGE extension\n");
         return 1;
     }
-    std::free(xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr));
-    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
 
     const uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
-    // A round trip: the server listens for us before the program starts.
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    // The server listens for us before the program starts.
+    x.sync();
 
     pid_t child = 0;
     const double started = nowMs();
@@ -144,7 +116,7 @@ int main(int argc, char** argv) {
     Coverage coverage;
     double mapped = -1, firstDamage = -1, fullyDrawn = -1;
     const double deadline = started + timeoutMs;
-    const int fd = xcb_get_file_descriptor(c);
+    const int fd = x.fd();
     bool exited = false;
 
     while (fullyDrawn < 0 && !exited) {
@@ -175,14 +147,14 @@ int main(int argc, char** argv) {
             const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(event);
             auto it = windows.find(e->window);
             if (target == XCB_WINDOW_NONE && it != windows.end() && e->event == e->window &&
-                windowPid(c, e->window, pidAtom) == child) {
+                x.windowPid(e->window) == child) {
                 target = e->window;
                 mapped = at;
                 xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, target), nullptr);
                 if (g != nullptr) coverage.reset(g->width, g->height);
                 std::free(g);
             }
-        } else if (damageExt != nullptr && type == damageExt->first_event + XCB_DAMAGE_NOTIFY) {
+        } else if (type == *damageEvents + XCB_DAMAGE_NOTIFY) {
             const auto* e = reinterpret_cast<xcb_damage_notify_event_t*>(event);
             if (e->drawable == target && target != XCB_WINDOW_NONE) {
                 if (firstDamage < 0) firstDamage = at;
@@ -204,7 +176,6 @@ int main(int argc, char** argv) {
             cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     }
-    xcb_disconnect(c);
 
     auto field = [&](double t) { return t < 0 ? std::string("null") : std::to_string(t - started); };
     std::printf("{\"mapped_ms\": %s, \"first_drawn_ms\": %s, \"fully_drawn_ms\": %s, \"cpu_ms\": %s, \"window\": %u}\n",
