@@ -8,6 +8,7 @@
 #include "backends/qt/qt_services.h"
 #include "backends/qt/window_system.h"
 #include "startup/game.h"
+#include "startup/main_routine.h"
 
 namespace {
 

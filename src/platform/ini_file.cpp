@@ -124,8 +124,6 @@ std::string keyLine(std::string_view key, std::string_view value) {
 
 // ---- Files -----------------------------------------------------------------
 
-std::string errorText(int error) { return std::generic_category().message(error); }
-
 enum class ReadResult { Ok, Missing, Failed };
 
 // The whole file as bytes. Only regular files are read: a FIFO or a device
@@ -230,33 +228,27 @@ private:
     std::string path_;
 };
 
-WriteOutcome failure(std::string_view what, int error) {
-    std::string message(what);
-    if (error != 0) message.append(": ").append(errorText(error));
-    return WriteOutcome{false, message};
-}
-
 // Not atomic: used only when no file can be made beside the record file.
-WriteOutcome rewriteInPlace(const std::filesystem::path& target, const std::string& updated) {
+std::optional<Failure> rewriteInPlace(const std::filesystem::path& target, const std::string& updated) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return failure("cannot open the file", errno);
+    if (fd < 0) return Failure::ofSystem("cannot open the file", errno);
     int error = 0;
     if (!writeAll(fd, updated)) error = errno;
     if (error == 0 && ::ftruncate(fd, static_cast<off_t>(updated.size())) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) return failure("cannot write", error);
-    return WriteOutcome{true, {}};
+    if (error != 0) return Failure::ofSystem("cannot write", error);
+    return std::nullopt;
 }
 
-WriteOutcome writeValue(std::string_view section, std::string_view key, std::string_view value,
+std::optional<Failure> writeValue(std::string_view section, std::string_view key, std::string_view value,
                         const std::filesystem::path& file) {
     // Write through a symbolic link to its target rather than replace the link.
     std::filesystem::path target = file;
     std::error_code linkError;
     if (std::filesystem::is_symlink(file, linkError)) {
         target = std::filesystem::canonical(file, linkError);
-        if (linkError) return failure("cannot follow the link", linkError.value());
+        if (linkError) return Failure::ofSystem("cannot follow the link", linkError.value());
     }
 
     std::string text;
@@ -264,20 +256,20 @@ WriteOutcome writeValue(std::string_view section, std::string_view key, std::str
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
-        if (!S_ISREG(st.st_mode)) return failure("not a regular file", 0);
+        if (!S_ISREG(st.st_mode)) return Failure::of("cannot write", Failure::Reason::NotARegularFile);
         // root passes access(W_OK) on any file, so the mode bits are checked too.
         if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) {
-            return failure("the file is read-only", 0);
+            return Failure::of("cannot write", Failure::Reason::ReadOnlyFile);
         }
         int readError = 0;
         if (readFile(target, text, readError) != ReadResult::Ok) {
-            return failure("cannot read the file", readError);
+            return Failure::ofSystem("cannot read the file", readError);
         }
         mode = st.st_mode & 07777;
     } else if (errno == ENOENT) {
         mode = newFileMode();
     } else {
-        return failure("cannot open the file", errno);
+        return Failure::ofSystem("cannot open the file", errno);
     }
 
     const std::string updated = withValue(text, section, key, value);
@@ -287,29 +279,29 @@ WriteOutcome writeValue(std::string_view section, std::string_view key, std::str
         // A writable file in a directory we may not write to: the only way to
         // keep the record is to rewrite the file where it is.
         if (exists && (error == EACCES || error == EPERM)) return rewriteInPlace(target, updated);
-        return failure("cannot create a temporary file", error);
+        return Failure::ofSystem("cannot create a temporary file", error);
     }
-    if (!writeAll(temp.fd(), updated)) return failure("cannot write", errno);
-    if (::fsync(temp.fd()) != 0) return failure("cannot flush", errno);
+    if (!writeAll(temp.fd(), updated)) return Failure::ofSystem("cannot write", errno);
+    if (::fsync(temp.fd()) != 0) return Failure::ofSystem("cannot flush", errno);
     // Keep the owner where we may (only root can give a file away); a failure
     // here is not worth losing the save for.
     if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
         [[maybe_unused]] const int ignored = ::fchown(temp.fd(), st.st_uid, st.st_gid);
     }
-    if (::fchmod(temp.fd(), mode) != 0) return failure("cannot set permissions", errno);
-    if (const int error = temp.close(); error != 0) return failure("cannot write", error);
-    if (::rename(temp.path().c_str(), target.c_str()) != 0) return failure("cannot replace", errno);
+    if (::fchmod(temp.fd(), mode) != 0) return Failure::ofSystem("cannot set permissions", errno);
+    if (const int error = temp.close(); error != 0) return Failure::ofSystem("cannot write", error);
+    if (::rename(temp.path().c_str(), target.c_str()) != 0) return Failure::ofSystem("cannot replace", errno);
     temp.release();
 
     // Make the rename itself durable.
     std::filesystem::path directory = target.parent_path();
     if (directory.empty()) directory = ".";
     const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) return failure("saved, but cannot flush the directory", errno);
+    if (dirFd < 0) return Failure::ofSystem("saved, but cannot flush the directory", errno);
     const int syncError = ::fsync(dirFd) == 0 ? 0 : errno;
     ::close(dirFd);
-    if (syncError != 0) return failure("saved, but cannot flush the directory", syncError);
-    return WriteOutcome{true, {}};
+    if (syncError != 0) return Failure::ofSystem("saved, but cannot flush the directory", syncError);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -408,12 +400,14 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     }
 }
 
-WriteOutcome WritePrivateProfileString(std::string_view section, std::string_view key,
-                                       std::string_view value, const std::filesystem::path& file) {
+std::optional<Failure> WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                 std::string_view value, const std::filesystem::path& file) {
     try {
         return writeValue(section, key, value, file);
+    } catch (const std::bad_alloc&) {
+        return Failure::ofSystem("cannot write", ENOMEM);
     } catch (const std::exception& e) {
-        return WriteOutcome{false, e.what()};
+        return Failure::of(std::string("cannot write: ") + e.what(), Failure::Reason::System);
     }
 }
 

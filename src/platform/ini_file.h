@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/failure.h"
+
 namespace platform::ini {
 
 // At most this many characters of a value are seen by a read.
@@ -30,16 +32,12 @@ std::string withValue(std::string_view text, std::string_view section, std::stri
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view fallback, const std::filesystem::path& file);
 
-struct WriteOutcome {
-    bool ok = false;
-    std::string error;  // what went wrong, for the player; empty when ok
-};
-
 // WritePrivateProfileString: creates the file when missing. The write is atomic
 // (a temporary file beside it, flushed, then renamed over it) and keeps the
 // file's permissions; a file the user made read-only is refused, not replaced.
-WriteOutcome WritePrivateProfileString(std::string_view section, std::string_view key,
-                                       std::string_view value, const std::filesystem::path& file);
+// Nothing when the value was saved, else why not.
+std::optional<Failure> WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                 std::string_view value, const std::filesystem::path& file);
 
 // Removes what an interrupted write (a killed program, a power cut) left
 // beside `file`: temporary copies that were never renamed over it. Only safe

@@ -45,8 +45,8 @@ public:
     virtual float ScreenWidthTwips() = 0;
     virtual float ScreenHeightTwips() = 0;
 
-    // Another copy of the program runs from the same directory.
-    virtual bool PreviousInstance() = 0;
+    // Another copy of the program runs with the same record file.
+    virtual bool PreviousInstance(const std::filesystem::path& recordFile) = 0;
 
     // Where the program's own file lives.
     virtual std::filesystem::path ProgramDirectory() = 0;

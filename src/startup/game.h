@@ -55,7 +55,4 @@ private:
     std::unique_ptr<Form3> form3_;
 };
 
-// The program's entry routine: runs once, shows the title window, returns.
-void Main(Game& game);
-
 }  // namespace game

@@ -1,20 +1,15 @@
 #pragma once
-#include <filesystem>
-#include <string>
-#include <vector>
+// The program's entry routine.
 
 namespace game {
 
+class Game;
+
 inline constexpr const char* kVersion = "1.10";
-inline constexpr const char* kMetainfoFile = "jp.mochitama.Mochitama.metainfo.xml";
 
-// The program runs from an installed prefix: its records are the user's own.
-bool InstalledSystemWide(const std::filesystem::path& programDirectory);
-
-// The record file's path in a directory: one separator, also at the root.
-std::filesystem::path RecordFilePath(const std::filesystem::path& directory);
-
-// The eleven lines of a new record file.
-std::vector<std::string> DefaultRecordLines();
+// Runs once, before any window exists: refuses a second copy, makes sure the
+// record file exists, loads the records, shows the title window and starts
+// its two seconds. Returns; the program then lives in its event handlers.
+void Main(Game& game);
 
 }  // namespace game

@@ -1,5 +1,8 @@
 #include "startup/records.h"
 
+#include <cerrno>
+#include <system_error>
+
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/number_text.h"
@@ -44,12 +47,30 @@ void ReadRecords(Game& game) {
     s.BestTime = platform::ParseSingle(ReadValue(game, "Time", "1st")).value_or(kNoBestTime);
 }
 
+std::string WriteFailureText(const platform::Failure& failure) {
+    using Reason = platform::Failure::Reason;
+    if (failure.reason == Reason::ReadOnlyFile) return "ファイルが読み取り専用です";
+    if (failure.reason == Reason::NotARegularFile) return "ファイルではないものがその名前を使っています";
+    switch (failure.error) {
+        case EROFS: return "ディスクが読み取り専用です";
+        case EACCES:
+        case EPERM: return "書き込む権限がありません";
+        case ENOSPC:
+        case EDQUOT: return "ディスクがいっぱいです";
+        case EFBIG: return "ファイルが大きすぎます";
+        case ENOENT:
+        case ENOTDIR: return "フォルダが見つかりません";
+        default:
+            return "書き込めませんでした: " +
+                   (failure.error != 0 ? std::generic_category().message(failure.error) : failure.describe());
+    }
+}
+
 void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value) {
     RequireRecordFile(game);
-    const auto outcome =
-        platform::ini::WritePrivateProfileString(section, key, ValueText(value), game.state.IniPath);
-    if (outcome.ok) return;
-    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + outcome.error,
+    const auto failure = platform::ini::WritePrivateProfileString(section, key, ValueText(value), game.state.IniPath);
+    if (!failure) return;
+    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + WriteFailureText(*failure),
                 ".INI Write Error", platform::MsgIcon::Critical);
 }
 

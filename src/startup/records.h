@@ -4,6 +4,8 @@
 #include <string>
 #include <variant>
 
+#include "platform/failure.h"
+
 namespace game {
 
 class Game;
@@ -17,6 +19,10 @@ inline constexpr float kNoBestTime = 9999.0f;
 // Loads KousanCount, TyutaiCount and BestTime. Ends the program when the
 // record file has gone.
 void ReadRecords(Game& game);
+
+// Why a save failed, for the player: in Japanese where we know the reason,
+// else the system's own words.
+std::string WriteFailureText(const platform::Failure& failure);
 
 // Stores one value. Ends the program when the record file has gone; tells
 // the player (and goes on) when the file cannot be written.

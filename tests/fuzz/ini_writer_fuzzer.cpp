@@ -180,9 +180,8 @@ void throughFiles(std::string_view text, bool startWithoutFile, const std::strin
     }
     const std::string_view original = startWithoutFile ? std::string_view() : text;
 
-    const auto outcome = platform::ini::WritePrivateProfileString(section, key, value, file);
-    FUZZ_CHECK(outcome.ok, request + "\n  WritePrivateProfileString failed: " + outcome.error);
-    FUZZ_CHECK(outcome.error.empty(), request + "\n  success with an error text: " + outcome.error);
+    const auto failure = platform::ini::WritePrivateProfileString(section, key, value, file);
+    FUZZ_CHECK(!failure, request + "\n  WritePrivateProfileString failed: " + (failure ? failure->describe() : ""));
 
     const std::string stored = readBytes(file);
     const std::string expected = platform::ini::withValue(original, section, key, value);

@@ -198,6 +198,36 @@ class InstallTest(unittest.TestCase):
                 proc.wait()
             desktop.close()
 
+    def test_two_installed_copies_that_share_the_records_run_one_at_a_time(self):
+        # Say a system-wide copy and one under ~/.local: both keep the
+        # player's records in the same file, so only one may run.
+        programs = []
+        for name in ("system", "own"):
+            prefix = os.path.join(self.scratch, name)
+            run([CMAKE, "--install", BUILD, "--prefix", prefix])
+            programs.append(os.path.join(prefix, "bin", "mochitama"))
+        desktop = Desktop()
+        procs = []
+        try:
+            env = dict(desktop.env, HOME=os.path.join(self.scratch, "home"),
+                       XDG_DATA_HOME=os.path.join(self.scratch, "data"),
+                       XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="runtime-", dir=self.scratch))
+            for program in programs:
+                procs.append(subprocess.Popen([program], cwd=self.scratch, env=env, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+                if len(procs) == 1:
+                    desktop.wait_window(TITLE_WINDOW, timeout=15, pid=procs[0].pid)
+            box = desktop.wait_window("二重起動ERROR", timeout=15, pid=procs[1].pid)
+            desktop.key(box, "Return")
+            self.assertEqual(procs[1].wait(10), 0)
+            self.assertIsNone(procs[0].poll(), "the first copy ended")
+        finally:
+            for proc in procs:
+                if proc.poll() is None:
+                    proc.kill()
+                    proc.wait()
+            desktop.close()
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -241,9 +241,8 @@ TEST_F(IniFile, GetHandlesHugeLinesAndBinaryJunk) {
 
 TEST_F(IniFile, WriteChangesOneLineOnly) {
     writeBytes(ini_, kDefaultFile);
-    const auto outcome = WritePrivateProfileString("KOUSAN", "kaisu", "5", ini_);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
-    EXPECT_TRUE(outcome.error.empty());
+    const auto failure = WritePrivateProfileString("KOUSAN", "kaisu", "5", ini_);
+    ASSERT_FALSE(failure) << failure->describe();
 
     std::string expected = kDefaultFile;
     const std::string::size_type at = expected.find("Kaisu=4");
@@ -255,14 +254,14 @@ TEST_F(IniFile, WriteChangesOneLineOnly) {
 
 TEST_F(IniFile, WriteAddsKeysAndSections) {
     writeBytes(ini_, "[Kousan]\nKaisu=1");
-    ASSERT_TRUE(WritePrivateProfileString("Kousan", "Extra", "2", ini_).ok);
-    ASSERT_TRUE(WritePrivateProfileString("Time", "1st", "83.5", ini_).ok);
+    ASSERT_FALSE(WritePrivateProfileString("Kousan", "Extra", "2", ini_));
+    ASSERT_FALSE(WritePrivateProfileString("Time", "1st", "83.5", ini_));
     EXPECT_EQ(readBytes(ini_), "[Kousan]\nKaisu=1\r\nExtra=2\r\n[Time]\r\n1st=83.5\r\n");
 }
 
 TEST_F(IniFile, WriteCreatesMissingFile) {
-    const auto outcome = WritePrivateProfileString("Time", "1st", "9999", ini_);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
+    const auto failure = WritePrivateProfileString("Time", "1st", "9999", ini_);
+    ASSERT_FALSE(failure) << failure->describe();
     EXPECT_EQ(readBytes(ini_), "[Time]\r\n1st=9999\r\n");
     EXPECT_EQ(dirEntries(), std::vector<std::string>{"MT.INI"});
 }
@@ -270,7 +269,7 @@ TEST_F(IniFile, WriteCreatesMissingFile) {
 TEST_F(IniFile, WriteKeepsPermissions) {
     writeBytes(ini_, kDefaultFile);
     ASSERT_EQ(::chmod(ini_.c_str(), 0640), 0);
-    ASSERT_TRUE(WritePrivateProfileString("Kousan", "Kaisu", "5", ini_).ok);
+    ASSERT_FALSE(WritePrivateProfileString("Kousan", "Kaisu", "5", ini_));
     EXPECT_EQ(modeOf(ini_), 0640u);
     EXPECT_EQ(GetPrivateProfileString("Kousan", "Kaisu", "", ini_), "5");
 }
@@ -278,9 +277,9 @@ TEST_F(IniFile, WriteKeepsPermissions) {
 TEST_F(IniFile, WriteRefusesReadOnlyFile) {
     writeBytes(ini_, kDefaultFile);
     ASSERT_EQ(::chmod(ini_.c_str(), 0444), 0);
-    const auto outcome = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find("read-only"), std::string::npos) << outcome.error;
+    const auto failure = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, platform::Failure::Reason::ReadOnlyFile) << failure->describe();
     EXPECT_EQ(readBytes(ini_), kDefaultFile);
     EXPECT_EQ(modeOf(ini_), 0444u);
     EXPECT_EQ(dirEntries(), std::vector<std::string>{"MT.INI"});
@@ -288,18 +287,18 @@ TEST_F(IniFile, WriteRefusesReadOnlyFile) {
 
 TEST_F(IniFile, WriteFailsIntoMissingDirectory) {
     const fs::path nowhere = dir_ / "gone" / "MT.INI";
-    const auto outcome = WritePrivateProfileString("Kousan", "Kaisu", "5", nowhere);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_FALSE(outcome.error.empty());
+    const auto failure = WritePrivateProfileString("Kousan", "Kaisu", "5", nowhere);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->error, ENOENT) << failure->describe();
     EXPECT_FALSE(fs::exists(dir_ / "gone"));
     EXPECT_TRUE(dirEntries().empty());
 }
 
 TEST_F(IniFile, WriteRefusesDirectory) {
     fs::create_directory(ini_);
-    const auto outcome = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_FALSE(outcome.error.empty());
+    const auto failure = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, platform::Failure::Reason::NotARegularFile) << failure->describe();
     EXPECT_TRUE(fs::is_directory(ini_));
     EXPECT_EQ(dirEntries(), std::vector<std::string>{"MT.INI"});
 }
@@ -316,12 +315,12 @@ TEST_F(IniFile, FailedWriteLeavesOriginalAndNoTempFile) {
     struct rlimit small = saved;
     small.rlim_cur = 64;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto outcome = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
+    const auto failure = WritePrivateProfileString("Kousan", "Kaisu", "5", ini_);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_FALSE(outcome.error.empty());
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->describe(), "cannot write: File too large");
     EXPECT_EQ(readBytes(ini_), original);
     EXPECT_EQ(dirEntries(), std::vector<std::string>{"MT.INI"});
 }
@@ -330,7 +329,7 @@ TEST_F(IniFile, WriteGoesThroughSymlink) {
     const fs::path real = dir_ / "real.ini";
     writeBytes(real, kDefaultFile);
     fs::create_symlink("real.ini", ini_);
-    ASSERT_TRUE(WritePrivateProfileString("Tyutai", "Kaisu", "1", ini_).ok);
+    ASSERT_FALSE(WritePrivateProfileString("Tyutai", "Kaisu", "1", ini_));
     EXPECT_TRUE(fs::is_symlink(ini_));
     EXPECT_EQ(GetPrivateProfileString("Tyutai", "Kaisu", "", real), "1");
 }

@@ -158,8 +158,8 @@ TEST_F(Surrender, AReadOnlyRecordFileIsToldAndLeftAlone) {
     std::filesystem::permissions(iniPath(), std::filesystem::perms::owner_read);
     confirmSurrender();
     ExpectFarewell(*this, host, "1");
-    host.expectBox({".INI Write Error", "記録を保存できませんでした\r\n" + iniPath().string(), MsgIcon::Critical, {},
-                    platform::MsgResult::Ok, 0, {}, true});
+    box(".INI Write Error", "記録を保存できませんでした\r\n" + iniPath().string() + "\r\nファイルが読み取り専用です",
+        MsgIcon::Critical);
     click(form1().Command2);
     EXPECT_TRUE(host.ended());
     EXPECT_EQ(readIni(), DefaultRecordText());

@@ -256,12 +256,12 @@ protected:
 };
 
 TEST_F(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstGoes) {
-    auto first = std::make_unique<qt_backend::InstanceLock>(directory, "/games/mochitama");
+    auto first = std::make_unique<qt_backend::InstanceLock>(directory, "/games/mochitama/MT.INI");
     EXPECT_FALSE(first->heldElsewhere());
     EXPECT_FALSE(first->heldElsewhere());  // asking again keeps it
-    qt_backend::InstanceLock second(directory, "/games/mochitama");
+    qt_backend::InstanceLock second(directory, "/games/mochitama/MT.INI");
     EXPECT_TRUE(second.heldElsewhere());
-    qt_backend::InstanceLock elsewhere(directory, "/games/other-copy");
+    qt_backend::InstanceLock elsewhere(directory, "/games/other-copy/MT.INI");
     EXPECT_FALSE(elsewhere.heldElsewhere());
     first.reset();
     EXPECT_FALSE(second.heldElsewhere());
@@ -274,7 +274,7 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        qt_backend::InstanceLock lock(directory, "/games/mochitama");
+        qt_backend::InstanceLock lock(directory, "/games/mochitama/MT.INI");
         const char taken = lock.heldElsewhere() ? 'n' : 'y';
         (void)!::write(ready[1], &taken, 1);
         char c;
@@ -284,7 +284,7 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
     char taken = 0;
     ASSERT_EQ(::read(ready[0], &taken, 1), 1);
     EXPECT_EQ(taken, 'y');
-    qt_backend::InstanceLock mine(directory, "/games/mochitama");
+    qt_backend::InstanceLock mine(directory, "/games/mochitama/MT.INI");
     EXPECT_TRUE(mine.heldElsewhere());
     (void)!::write(quit[1], "x", 1);
     int status = 0;
@@ -293,11 +293,15 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
     for (int fd : {ready[0], ready[1], quit[0], quit[1]}) ::close(fd);
 }
 
-TEST_F(InstanceLockTest, NamesDependOnTheDirectoryOnly) {
+TEST_F(InstanceLockTest, NamesDependOnTheRecordFileOnly) {
     using qt_backend::InstanceLock;
-    EXPECT_EQ(InstanceLock::lockFileName("/games/mochitama"), InstanceLock::lockFileName("/games/mochitama"));
-    EXPECT_EQ(InstanceLock::lockFileName("/games/mochitama"), InstanceLock::lockFileName("/games/./mochitama"));
-    EXPECT_NE(InstanceLock::lockFileName("/games/mochitama"), InstanceLock::lockFileName("/games/mochitama2"));
+    EXPECT_EQ(InstanceLock::lockFileName("/games/mochitama/MT.INI"), InstanceLock::lockFileName("/games/./mochitama/MT.INI"));
+    EXPECT_NE(InstanceLock::lockFileName("/games/mochitama/MT.INI"), InstanceLock::lockFileName("/games/mochitama2/MT.INI"));
+    // Two names of one file, through a link, are one lock.
+    std::filesystem::create_directory(directory / "records");
+    std::filesystem::create_directory_symlink(directory / "records", directory / "link");
+    EXPECT_EQ(InstanceLock::lockFileName(directory / "records" / "MT.INI"),
+              InstanceLock::lockFileName(directory / "link" / "MT.INI"));
 }
 
 TEST(InstanceLockDirectory, RuntimeDirectoryElsePrivateTmp) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -164,9 +165,9 @@ TEST_F(FullDisk, TheServiceReportsTheFailureAndKeepsTheOldFile) {
     const int status = InChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         LimitFileSize(64);
-        const auto outcome = WritePrivateProfileString("Kousan", "Kaisu", "5", iniPath());
-        if (outcome.ok || outcome.error != "cannot write: File too large") {
-            std::fprintf(stderr, "outcome: ok=%d error=%s\n", outcome.ok, outcome.error.c_str());
+        const auto failure = WritePrivateProfileString("Kousan", "Kaisu", "5", iniPath());
+        if (!failure || failure->error != EFBIG) {
+            std::fprintf(stderr, "failure: %s\n", failure ? failure->describe().c_str() : "none");
             return 1;
         }
         return 0;
@@ -184,7 +185,7 @@ TEST_F(FullDisk, AQuitThatCannotBeSavedIsToldAndTheOldFileStays) {
         ::signal(SIGXFSZ, SIG_IGN);
         LimitFileSize(64);
         box("Welcome to もちたま", "あ・・・そう？根性なしねぇ。じゃぁね。");
-        box(".INI Write Error", "記録を保存できませんでした\r\n" + iniPath().string() + "\r\ncannot write: File too large",
+        box(".INI Write Error", "記録を保存できませんでした\r\n" + iniPath().string() + "\r\nファイルが大きすぎます",
             MsgIcon::Critical);
         click(form1().Command4);
         return host.ended() && host.pendingBoxes() == 0 ? 0 : 1;
@@ -201,9 +202,9 @@ TEST_F(FullDisk, AFileThatMayNotGrowTakesASaveThatDoesNotGrowIt) {
     const int status = InChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         LimitFileSize(before.size());
-        const bool shorter = WritePrivateProfileString("Tyutai", "Kaisu", "3", iniPath()).ok;
-        const auto longer = WritePrivateProfileString("Time", "1st", "83.5" + std::string(40, '0'), iniPath());
-        return shorter && !longer.ok ? 0 : 1;
+        const bool shorter = !WritePrivateProfileString("Tyutai", "Kaisu", "3", iniPath());
+        const bool longer = !WritePrivateProfileString("Time", "1st", "83.5" + std::string(40, '0'), iniPath());
+        return shorter && !longer ? 0 : 1;
     });
     EXPECT_EQ(status, 0) << DescribeStatus(status);
     EXPECT_EQ(readIni(), WithKeyLine(before, "Tyutai", "Kaisu=3"));

@@ -124,7 +124,7 @@ protected:
     }
 
     std::string writeErrorPrompt() const {
-        return "記録を保存できませんでした\r\n" + iniPath().string() + "\r\nthe file is read-only";
+        return "記録を保存できませんでした\r\n" + iniPath().string() + "\r\nファイルが読み取り専用です";
     }
 };
 

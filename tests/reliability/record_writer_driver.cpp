@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
     std::fputs("saving\n", stdout);
     std::fflush(stdout);
     for (unsigned long saves = 0;; ++saves) {
-        const auto outcome = platform::ini::WritePrivateProfileString(argv[2], argv[3], argv[4 + saves % 2], file);
-        if (!outcome.ok) {
-            std::fprintf(stderr, "record_writer_driver: save %lu failed: %s\n", saves + 1, outcome.error.c_str());
+        const auto failure = platform::ini::WritePrivateProfileString(argv[2], argv[3], argv[4 + saves % 2], file);
+        if (failure) {
+            std::fprintf(stderr, "record_writer_driver: save %lu failed: %s\n", saves + 1, failure->describe().c_str());
             return 1;
         }
     }

@@ -1,7 +1,9 @@
 // Start-up: the record file, the records, a second copy.
+#include <cerrno>
 #include <fstream>
 
 #include "startup/main_routine.h"
+#include "startup/record_file_place.h"
 #include "startup/records.h"
 #include "support/game_script.h"
 
@@ -58,6 +60,7 @@ TEST_F(StartUp, SecondCopyShowsOnlyTheBoxAndTouchesNothing) {
     box("二重起動ERROR", "『もちたま』の二重起動は出来ません", MsgIcon::Critical);
     start();
     EXPECT_TRUE(host.ended());
+    EXPECT_EQ(host.instanceCheckedFor, iniPath());
     EXPECT_FALSE(std::filesystem::exists(iniPath()));
     EXPECT_FALSE(form0().loaded());
 }
@@ -96,6 +99,8 @@ TEST(StartUpElsewhere, AnInstalledProgramKeepsRecordsInTheUserDataDirectory) {
         game::Game g(host);
         host.run(g.runtime(), [&] { game::Main(g); });
         EXPECT_EQ(g.state.IniPath, prefix / "home" / "mochitama" / "MT.INI");
+        // Installed copies that share the user's records share one lock.
+        EXPECT_EQ(host.instanceCheckedFor, g.state.IniPath);
         EXPECT_FALSE(std::filesystem::exists(prefix / "bin" / "MT.INI"));
     }
     std::filesystem::remove_all(prefix);
@@ -118,6 +123,33 @@ TEST(StartUpElsewhere, NoPlaceForTheRecordsIsToldAndEndsTheProgram) {
         EXPECT_FALSE(g.form0().loaded());
     }
     std::filesystem::remove_all(base);
+}
+
+}  // namespace
+}  // namespace script
+
+namespace script {
+namespace {
+
+// The reasons a save can meet, in the player's language; anything else in the
+// system's own words after a Japanese lead.
+TEST(WriteFailureText, SaysTheReasonsAPlayerCanMeetInJapanese) {
+    using platform::Failure;
+    const struct {
+        Failure failure;
+        const char* text;
+    } cases[] = {
+        {Failure::of("cannot write", Failure::Reason::ReadOnlyFile), "ファイルが読み取り専用です"},
+        {Failure::ofSystem("cannot replace", EROFS), "ディスクが読み取り専用です"},
+        {Failure::ofSystem("cannot create a temporary file", EACCES), "書き込む権限がありません"},
+        {Failure::ofSystem("cannot open the file", EPERM), "書き込む権限がありません"},
+        {Failure::ofSystem("cannot write", ENOSPC), "ディスクがいっぱいです"},
+        {Failure::ofSystem("cannot write", EDQUOT), "ディスクがいっぱいです"},
+        {Failure::ofSystem("cannot write", EFBIG), "ファイルが大きすぎます"},
+        {Failure::ofSystem("cannot create a temporary file", ENOENT), "フォルダが見つかりません"},
+        {Failure::ofSystem("cannot write", EIO), "書き込めませんでした: Input/output error"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(game::WriteFailureText(c.failure), c.text) << c.failure.describe();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "startup/main_routine.h"
 #include "support/scratch.h"
 
 namespace script {

@@ -54,6 +54,8 @@ public:
 
     // ---- the world around the program
     bool previousInstance = false;
+    // The record file the instance check was asked about.
+    std::filesystem::path instanceCheckedFor;
     float screenWidthTwips = 1024 * 15.0f;
     float screenHeightTwips = 768 * 15.0f;
     // A window system that enforces a smallest outer size (0: none).
@@ -105,7 +107,10 @@ public:
     [[noreturn]] void End() override;
     float ScreenWidthTwips() override { return screenWidthTwips; }
     float ScreenHeightTwips() override { return screenHeightTwips; }
-    bool PreviousInstance() override { return previousInstance; }
+    bool PreviousInstance(const std::filesystem::path& recordFile) override {
+        instanceCheckedFor = recordFile;
+        return previousInstance;
+    }
     std::filesystem::path ProgramDirectory() override { return programDirectory_; }
     std::filesystem::path UserDataDirectory() override { return userDataDirectory; }
     void SetCurrentDirectory(const std::filesystem::path& directory) override;

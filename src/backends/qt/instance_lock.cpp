@@ -42,17 +42,18 @@ std::filesystem::path InstanceLock::defaultLockDirectory() {
     return fallback;
 }
 
-std::string InstanceLock::lockFileName(const std::filesystem::path& programDirectory) {
+std::string InstanceLock::lockFileName(const std::filesystem::path& recordFile) {
+    // Through links, so that two names of one file are one lock.
     std::error_code ec;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(programDirectory, ec);
-    if (ec) canonical = programDirectory;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(recordFile, ec);
+    if (ec) canonical = recordFile;
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a(canonical.string())));
     return std::string("mochitama-") + hex + ".lock";
 }
 
-InstanceLock::InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& programDirectory)
-    : lockFile_(std::move(lockDirectory) / lockFileName(programDirectory)) {}
+InstanceLock::InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& recordFile)
+    : lockFile_(std::move(lockDirectory) / lockFileName(recordFile)) {}
 
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0) ::close(fd_);

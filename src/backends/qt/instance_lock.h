@@ -1,7 +1,7 @@
 #pragma once
-// One running copy per program directory and user. The lock is an flock on a
-// small file; the kernel frees it when the process dies, however it dies, so
-// a crash never leaves the game refusing to start.
+// One running copy per record file and user. The lock is an flock on a small
+// file; the kernel frees it when the process dies, however it dies, so a crash
+// never leaves the game refusing to start.
 #include <filesystem>
 #include <string>
 
@@ -10,7 +10,7 @@ namespace qt_backend {
 class InstanceLock {
 public:
     // lockDirectory: where the lock files live (see defaultLockDirectory).
-    InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& programDirectory);
+    InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& recordFile);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -24,9 +24,9 @@ public:
 
     // $XDG_RUNTIME_DIR, else /tmp/mochitama-<uid> (created 0700, ours alone).
     static std::filesystem::path defaultLockDirectory();
-    // The lock file's name for a program directory: copies in different
-    // directories do not collide.
-    static std::string lockFileName(const std::filesystem::path& programDirectory);
+    // The lock file's name for a record file: copies that keep their records
+    // apart do not collide, copies that share them do, wherever they live.
+    static std::string lockFileName(const std::filesystem::path& recordFile);
 
 private:
     std::filesystem::path lockFile_;

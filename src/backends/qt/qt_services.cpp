@@ -108,9 +108,8 @@ float QtServices::ScreenHeightTwips() {
     return screen != nullptr ? toTwips(screen->geometry().height()) : 0.0f;
 }
 
-bool QtServices::PreviousInstance() {
-    if (!instanceLock_)
-        instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(), ProgramDirectory());
+bool QtServices::PreviousInstance(const std::filesystem::path& recordFile) {
+    if (!instanceLock_) instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(), recordFile);
     return instanceLock_->heldElsewhere();
 }
 

@@ -29,7 +29,7 @@ public:
     [[noreturn]] void End() override;
     float ScreenWidthTwips() override;
     float ScreenHeightTwips() override;
-    bool PreviousInstance() override;
+    bool PreviousInstance(const std::filesystem::path& recordFile) override;
     std::filesystem::path ProgramDirectory() override;
     std::filesystem::path UserDataDirectory() override;
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
