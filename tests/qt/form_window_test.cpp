@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
 
 #include "backends/qt/units.h"
 #include "qt_test_forms.h"
@@ -352,13 +354,32 @@ TEST_F(FormWindowTest, LabelTextFontAlignmentAndColourFollowChanges) {
     EXPECT_FALSE(label->isVisible());
 }
 
-TEST_F(FormWindowTest, DisabledWindowKeepsItsLabelColours) {
+// The seventh refused close disables the window for two seconds: the player
+// must see it as it was, only unable to use it.
+TEST_F(FormWindowTest, ADisabledFormKeepsItsLookAndDropsInput) {
     MainLikeForm form(runtime);
     form.Show();
     auto& peer = peerOf(form);
-    QLabel* label = labelOf(peer, form.label1);
+    auto* button = qobject_cast<QPushButton*>(peer.widget(form.command5));
+    ASSERT_NE(button, nullptr);
+    QSignalSpy clicked(button, &QPushButton::clicked);
     form.setEnabled(false);
-    EXPECT_FALSE(peer.window()->isEnabled());
+    EXPECT_TRUE(peer.window()->isEnabled());
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_TRUE(peer.menuBar()->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 0);
+    form.setEnabled(true);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(form.clicks5, 1);
+}
+
+TEST_F(FormWindowTest, ADisabledLabelIsGreyed) {
+    MainLikeForm form(runtime);
+    form.Show();
+    QLabel* label = labelOf(peerOf(form), form.label1);
     EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));
     form.label1.setEnabled(false);
     EXPECT_NE(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));

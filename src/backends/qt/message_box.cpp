@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpacerItem>
 
 namespace qt_backend {
@@ -33,7 +34,36 @@ void makeRoomForTitle(QMessageBox* box, const QString& title) {
                       grid->columnCount());
 }
 
+// Places itself once Qt has given it its final size, before it is mapped.
+class CentredMessageBox : public QMessageBox {
+public:
+    CentredMessageBox(Icon icon, const QString& title, const QString& text, QWidget* owner, QMargins frame)
+        : QMessageBox(icon, title, text, NoButton, owner), frame_(frame) {}
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        // The box exists by now, so Qt takes the place as the client area's:
+        // the frame goes around it.
+        const QPoint frameCorner = centredPlace(size().grownBy(frame_), parentWidget());
+        move(frameCorner + QPoint(frame_.left(), frame_.top()));
+    }
+
+private:
+    QMargins frame_;
+};
+
 }  // namespace
+
+QPoint centredPlace(QSize outerSize, const QWidget* owner) {
+    QRect area;
+    if (owner != nullptr && owner->isVisible()) {
+        area = owner->frameGeometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->geometry();
+    }
+    return {area.x() + (area.width() - outerSize.width()) / 2, area.y() + (area.height() - outerSize.height()) / 2};
+}
 
 QString boxText(const std::string& text) {
     QString out = QString::fromStdString(text);
@@ -41,9 +71,9 @@ QString boxText(const std::string& text) {
     return out;
 }
 
-QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* parent) {
-    auto* box = new QMessageBox(qtIcon(request.icon), boxText(request.title), boxText(request.prompt),
-                                QMessageBox::NoButton, parent);
+QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* owner, QMargins frame) {
+    auto* box = new CentredMessageBox(qtIcon(request.icon), boxText(request.title), boxText(request.prompt), owner,
+                                      frame);
     box->setWindowModality(Qt::ApplicationModal);
     // A message box offers only its close box, as on the desktop it imitates.
     box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -11,8 +11,14 @@ namespace qt_backend {
 // Text as Qt wants it: CR LF line ends become LF.
 QString boxText(const std::string& text);
 
-// An application-modal box, not yet shown.
-QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* parent);
+// An application-modal box, not yet shown. It shows itself centred over its
+// owner when the owner is on the screen, else in the middle of the primary
+// screen; `frame` is what the window manager will put around it.
+QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* owner, QMargins frame = {});
+
+// Where a box of this outer size goes: centred over the owner's frame, or
+// in the middle of the primary screen.
+QPoint centredPlace(QSize outerSize, const QWidget* owner);
 
 // The answer a closed box gives. A box that went away without an answer
 // (its window was destroyed) answers as Escape would.

@@ -77,6 +77,61 @@ void noteShown(QWidget* window) {
 // the next one when the window manager cannot be asked.
 std::optional<QMargins> lastSeenFrame;
 
+// ------------------------------------------------------------ a disabled form
+//
+// A disabled form takes no mouse or keyboard input but keeps its look, as on
+// the desktop the game comes from; Qt's own disabling would grey its buttons
+// and menu titles. So the window is marked, and one filter in front of every
+// widget drops the input meant for a marked window.
+
+constexpr char kInputBlocked[] = "mochitamaInputBlocked";
+
+bool isInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::Enter:
+        case QEvent::HoverEnter:
+        case QEvent::HoverMove:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class InputBlocker : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!isInput(event->type()) || !receiver->isWidgetType()) return false;
+        const QWidget* window = static_cast<QWidget*>(receiver)->window();
+        return window != nullptr && window->property(kInputBlocked).toBool();
+    }
+};
+
+void blockInput(QWidget* window, bool blocked) {
+    static InputBlocker* blocker = [] {
+        auto* filter = new InputBlocker(qApp);
+        qApp->installEventFilter(filter);
+        return filter;
+    }();
+    (void)blocker;
+    window->setProperty(kInputBlocked, blocked);
+}
+
 // ------------------------------------------------------------ widgets
 
 class FormWindow : public QWidget {
@@ -527,7 +582,7 @@ void QtFormPeer::applyForm(platform::Property property) {
             }
             break;
         case platform::Property::Enabled:
-            window_->setEnabled(form_.enabled());
+            blockInput(window_, !form_.enabled());
             break;
         case platform::Property::BackColor: {
             QPalette palette = client_->palette();
@@ -681,6 +736,7 @@ int QtFormPeer::menuBarHeight() const {
 }
 
 void QtFormPeer::relayout() {
+    const int heightBefore = window_->height();
     const QSize client = clientSize();
     const int bar = menuBarHeight();
     if (bar > 0) {
@@ -691,6 +747,11 @@ void QtFormPeer::relayout() {
     }
     client_->setGeometry(0, bar, client.width(), client.height());
     window_->setFixedSize(client.width(), client.height() + bar);
+    // Until the player has seen it, a placed window keeps its middle where
+    // the program put it: the main window is centred with the menu bar that
+    // its load then hides, and should still be centred as it is shown.
+    const int shrunk = heightBefore - window_->height();
+    if (!shownOnce_ && positioned_ && shrunk != 0) window_->move(window_->pos() + QPoint(0, shrunk / 2));
 }
 
 void QtFormPeer::learnFrame() const {
@@ -708,26 +769,26 @@ QMargins QtFormPeer::frameMargins() const {
     if (form_.borderStyle() == platform::BorderStyle::None) return {};
     learnFrame();
     if (knownFrame_) return *knownFrame_;
-    if (!estimatedFrame_) {
-        // Not framed yet: what we saw on another window; failing that, what
-        // the window manager says it will put around a window; failing that,
-        // the style's own idea of a title bar and border.
-        static const std::optional<QMargins> asked = askFrameExtents();
-        if (lastSeenFrame) {
-            estimatedFrame_ = *lastSeenFrame;
-        } else if (asked) {
-            // The window manager answers in device pixels; we lay out in logical ones.
-            const qreal ratio = window_->devicePixelRatio();
-            estimatedFrame_ = QMargins(qRound(asked->left() / ratio), qRound(asked->top() / ratio),
-                                       qRound(asked->right() / ratio), qRound(asked->bottom() / ratio));
-        } else {
-            const QStyle* style = window_->style();
-            const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window_);
-            const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window_);
-            estimatedFrame_ = QMargins(border, title + border, border, border);
-        }
-    }
+    if (!estimatedFrame_) estimatedFrame_ = expectedFrame(window_);
     return *estimatedFrame_;
+}
+
+QMargins QtFormPeer::expectedFrame(const QWidget* window) {
+    // Not framed yet: what we saw on another window; failing that, what
+    // the window manager says it will put around a window; failing that,
+    // the style's own idea of a title bar and border.
+    static const std::optional<QMargins> asked = askFrameExtents();
+    if (lastSeenFrame) return *lastSeenFrame;
+    if (asked) {
+        // The window manager answers in device pixels; we lay out in logical ones.
+        const qreal ratio = window != nullptr ? window->devicePixelRatio() : qApp->devicePixelRatio();
+        return QMargins(qRound(asked->left() / ratio), qRound(asked->top() / ratio), qRound(asked->right() / ratio),
+                        qRound(asked->bottom() / ratio));
+    }
+    const QStyle* style = window != nullptr ? window->style() : QApplication::style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return QMargins(border, title + border, border, border);
 }
 
 float QtFormPeer::outerLeft() const { return toTwips(window_->frameGeometry().left() - screenOrigin().x()); }
@@ -791,10 +852,15 @@ void QtFormPeer::showWindow() {
 }
 
 namespace {
-// Paints the window now and puts all of it on the screen. Qt would only send
-// what it thinks changed; a message box that has just gone left a hole that
-// nobody repaints while the program sleeps.
+// Paints the window now and puts all of it on the screen. What Qt has posted
+// to the window and its widgets (a label just made visible is only shown and
+// laid out by posted events) goes first, or the paint leaves it out and the
+// program then sleeps over a screen without it. Then all of the window goes
+// out, not only what Qt thinks changed: a message box that has just gone left
+// a hole that nobody repaints while the program sleeps.
 void paintNow(QWidget* window) {
+    QCoreApplication::sendPostedEvents(window, 0);
+    for (QWidget* child : window->findChildren<QWidget*>()) QCoreApplication::sendPostedEvents(child, 0);
     window->repaint();
     if (QBackingStore* store = window->backingStore())
         store->flush(QRegion(window->rect()), window->windowHandle());

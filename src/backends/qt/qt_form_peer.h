@@ -52,6 +52,9 @@ public:
     QMargins frameMargins() const;
     // Notes the frame once the window manager has put one around the window.
     void learnFrame() const;
+    // The frame a framed window of ours will get, before it has one (window
+    // may be nullptr).
+    static QMargins expectedFrame(const QWidget* window);
 
     // Where a message box belongs: the active form window, else the form
     // window shown last that is still visible; nullptr when none is.

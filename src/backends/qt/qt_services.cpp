@@ -37,7 +37,8 @@ std::unique_ptr<platform::FormPeer> QtServices::createPeer(platform::Form& form)
 platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // Heap and guarded: the box's parent window may be unloaded by a timer
     // while the box is open, taking the box with it.
-    QPointer<QMessageBox> box = buildMessageBox(request, QtFormPeer::dialogParent());
+    QWidget* owner = QtFormPeer::dialogParent();
+    QPointer<QMessageBox> box = buildMessageBox(request, owner, QtFormPeer::expectedFrame(owner));
     // The frame is noted while the box is still up: once the box is answered
     // the window manager takes the frame away in its own time.
     unsigned long frame = 0;
@@ -60,7 +61,12 @@ void QtServices::Sleep(uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void QtServices::DoEvents() { QCoreApplication::processEvents(); }
+void QtServices::DoEvents() {
+    QCoreApplication::processEvents();
+    // Input of this pass that reaches the core through a queued call (a close
+    // request, a menu command) is part of the pass too.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
 
 float QtServices::TimeOfDay() { return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f; }
 
