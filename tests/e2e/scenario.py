@@ -87,29 +87,35 @@ class Player:
         # Tab gives the Exit button the focus, Space presses it.
         self.desktop.key(main, "Tab", "space")
 
-    def time_attack_to_congratulation(self):
-        """The whole time-attack run up to the congratulation screen.
+    def start_game(self, main, time_attack=False):
+        """Answers いいえ (it has the focus) and its box: the game begins."""
+        self.desktop.key(main, "Return")
+        self.game.answer("もちたま TIME ATTACK" if time_attack else WELCOME_BOX)
 
-        Returns the main window and the number of clicks the chase took (the
-        Exit button's pauses grow with it)."""
-        main = self.to_opening_question(time_attack=True)
-        self.desktop.key(main, "Return")  # いいえ has the focus
-        self.game.answer("もちたま TIME ATTACK")
-        self.refuse_close(main, 7)
+    def pray_and_take_the_next_step(self, main):
         self.desktop.key(main, "alt+n", "p")
         self.game.answer("Like A Prayer")
         # The blank menu right of 謎のｺﾏﾝﾄﾞ holds the next step.
         self.desktop.key(main, "alt+n", "Right", "Return")
         self.game.answer("あっ！")
+
+    def open_the_cipher(self, main):
+        """From 家を探せ！ through the cipher's introduction; returns the cipher window."""
         self.desktop.click_twips(main, *CIPHER_BUTTON, menu_bar=self.menu_bar_height(main))
         self.game.answer("発見！")
         for title in ("問題", "解読結果", "解読結果", "謎解き"):
             self.game.answer(title, timeout=5)
-        cipher = self.cipher_window()
+        return self.cipher_window()
+
+    def solve_the_cipher(self, main):
+        cipher = self.open_the_cipher(main)
         self.desktop.key(cipher, "Home")
         self.game.answer("あっ！", timeout=5)
-        # The chase: past five clicks, every third one leaves the button wriggling,
-        # and a surrender then hits it.
+
+    def chase_to_the_defeat(self, main):
+        """Clicks the Exit button until it wriggles, hits it with a surrender
+        and defeats it with File > 終了. Returns the number of clicks (the
+        button's pauses grow with it)."""
         clicks = 0
         while True:
             clicks += 1
@@ -126,7 +132,22 @@ class Player:
         self.desktop.key(main, "alt+f", "x")
         self.game.answer("倒したぞ！")
         time.sleep(clicks * 0.1 + 0.15)
+        return clicks
+
+    def finishing_click(self, main, time_attack=False):
         self.press_exit_button(main)
-        self.game.answer("もちたま TIME ATTACK", timeout=5)
+        self.game.answer("もちたま TIME ATTACK" if time_attack else "おめでとう", timeout=5)
         wait_until(lambda: self.desktop.title(main) == "こんぐらちゅれーしょんず！", 3, "the congratulation")
+
+    def time_attack_to_congratulation(self):
+        """The whole time-attack run up to the congratulation screen.
+
+        Returns the main window and the number of clicks the chase took."""
+        main = self.to_opening_question(time_attack=True)
+        self.start_game(main, time_attack=True)
+        self.refuse_close(main, 7)
+        self.pray_and_take_the_next_step(main)
+        self.solve_the_cipher(main)
+        clicks = self.chase_to_the_defeat(main)
+        self.finishing_click(main, time_attack=True)
         return main, clicks

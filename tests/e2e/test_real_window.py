@@ -1,4 +1,7 @@
-"""The built program in a real window, driven from outside as a person would."""
+"""The built program in a real window, driven from outside as a person would
+and watched from outside: the screen timeline records every change on the
+screen, and each timed beat is checked from it (what was on the screen, from
+when, for how long)."""
 import os
 import re
 import shutil
@@ -7,8 +10,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from desktop import Desktop, Game, wait_until  # noqa: E402
-from scenario import YES_BUTTON, Player  # noqa: E402
+from desktop import SCREEN_H, SCREEN_W, TWIPS_PER_PIXEL, Desktop, Game, wait_until  # noqa: E402
+from scenario import CIPHER_CLIENT, TITLE_WINDOW, WELCOME_BOX, YES_BUTTON, Player  # noqa: E402
+from timeline import ScreenRecorder, Timeline  # noqa: E402
 
 BINARY = os.environ.get("MOCHITAMA_BIN", "build/mochitama")
 ARTEFACTS = os.environ.get("MOCHITAMA_E2E_ARTEFACTS", "e2e-artefacts")
@@ -16,37 +20,78 @@ ARTEFACTS = os.environ.get("MOCHITAMA_E2E_ARTEFACTS", "e2e-artefacts")
 DEFAULT_INI = (b";\r\n; MT.INI                        Mochitama Workshop\r\n;\r\n[Kousan]\r\nKaisu = 0\r\n\r\n"
                b"[Tyutai]\r\nKaisu = 0\r\n\r\n[Time]\r\n1st = 9999\r\n")
 
-DARK_CYAN = (0, 128, 128)
-RED = (255, 0, 0)
+# Colours as the screen shows them, 0xRRGGBB.
+DARK_CYAN = 0x008080
+RED = 0xFF0000
+BLUE = 0x0000FF
+CYAN = 0x00FFFF
+PINK = 0xFF80FF  # the closing letters お, わ, り
+TITLE_BACKGROUND = 0xFFE0C0
+
+# How far a beat may be off: never much shorter (a pause cannot end early),
+# somewhat longer on a busy machine (the tests run beside the fuzzers).
+EARLY_MS = 25
+LATE_MS = 150
+
+
+def rgb_tuple(colour):
+    return (colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF
+
+
+def centre(rect):
+    x, y, w, h = rect
+    return x + w / 2, y + h / 2
+
+
+def segments(states, shortest=30):
+    """Consecutive shown states with the same pixels, as (start, end, state):
+    what stood on the screen and for how long. A state shorter than `shortest`
+    ms (a paint seen half done) goes into the one after it."""
+    found = []
+    for s in states:
+        if not s.shown:
+            continue
+        if found and found[-1][2].frame is s.frame:
+            found[-1] = (found[-1][0], s.until, found[-1][2])
+        elif found and found[-1][1] - found[-1][0] < shortest:
+            found[-1] = (found[-1][0], s.until, s)
+        else:
+            found.append((s.t, s.until, s))
+    return found
 
 
 class RealWindowTest(unittest.TestCase):
     def setUp(self):
         self.desktop = Desktop()
         self.games = []
-        self.last_shot = None
+        self.artefacts = os.path.join(ARTEFACTS, self.id().split(".")[-1])
+        shutil.rmtree(self.artefacts, ignore_errors=True)
+        os.makedirs(self.artefacts)
+        self.recording = os.path.join(self.artefacts, "timeline")
+        self.recorder = ScreenRecorder(self.desktop, self.recording).__enter__()
 
     def tearDown(self):
-        # Kept for every test: a failure is then easy to read afterwards.
-        self.keep_artefacts()
-        for g in self.games:
-            g.kill()
-        self.desktop.close()
-        for g in self.games:
-            shutil.rmtree(g.dir, ignore_errors=True)
-
-    def keep_artefacts(self):
-        target = os.path.join(ARTEFACTS, self.id().split(".")[-1])
-        os.makedirs(target, exist_ok=True)
+        self.recorder.stop()
         try:
-            self.desktop.screenshot(os.path.join(target, "last-screen.png"))
+            self.desktop.screenshot(os.path.join(self.artefacts, "last-screen.png"))
         except Exception:  # the display may be gone; keep what we have
             pass
         for g in self.games:
+            g.kill()
             for name in ("program-output.txt", "MT.INI"):
                 if os.path.exists(os.path.join(g.dir, name)):
-                    shutil.copy2(os.path.join(g.dir, name), target)
-        print(f"screenshot, output and MT.INI kept in {os.path.abspath(target)}", file=sys.stderr)
+                    shutil.copy2(os.path.join(g.dir, name), self.artefacts)
+        self.desktop.close()
+        for g in self.games:
+            shutil.rmtree(g.dir, ignore_errors=True)
+        # The frames take room; a failure keeps them to be looked at.
+        if not self.failed():
+            shutil.rmtree(os.path.join(self.recording, "frames"), ignore_errors=True)
+        print(f"screenshot, timeline, output and MT.INI kept in {os.path.abspath(self.artefacts)}", file=sys.stderr)
+
+    def failed(self):
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        return result is None or any(test is self for test, _ in result.failures + result.errors)
 
     # ---- steps
     def new_game(self, **kwargs):
@@ -54,30 +99,57 @@ class RealWindowTest(unittest.TestCase):
         self.games.append(g)
         return g
 
-    def shot(self, name):
-        target = os.path.join(ARTEFACTS, self.id().split(".")[-1])
-        os.makedirs(target, exist_ok=True)
-        self.last_shot = self.desktop.screenshot(os.path.join(target, name + ".png"))
-        return self.last_shot
-
-    def colour_at(self, window, x, y, name="screen"):
-        shot = self.shot(name)
-        left, top, _, _ = self.desktop.geometry(window)
-        return self.desktop.pixel(shot, left + x, top + y)
-
     def player(self, g):
         return Player(self.desktop, g)
+
+    def timeline(self):
+        return self.recorder.timeline()
+
+    # ---- what the timeline must show
+    def assert_lasts(self, duration, expected, what):
+        self.assertGreaterEqual(duration, expected - EARLY_MS, f"{what}: {duration:.0f} ms, not {expected}")
+        self.assertLessEqual(duration, expected + LATE_MS, f"{what}: {duration:.0f} ms, not {expected}")
+
+    def box_spans(self, tl, pid, title):
+        spans = tl.boxes(title, pid=pid)
+        self.assertTrue(spans, f"the box '{title}' never came")
+        return spans
+
+    def assert_boxes_centred_over_their_owners(self, tl, pid, forms):
+        """Every message box: centred over the form window on the screen when
+        it came, else in the middle of the screen."""
+        form_ids = {f.window for f in forms}
+        for box in tl.windows(pid):
+            if box.window in form_ids:
+                continue
+            first = box.first(lambda s: s.shown)
+            if first is None:
+                continue
+            owners = [f.first(lambda s, t=first.t: s.shown and s.t <= t < s.until) for f in forms]
+            owners = [o for o in owners if o is not None]
+            expected = centre(owners[-1].outer) if owners else (SCREEN_W / 2, SCREEN_H / 2)
+            got = centre(first.outer)
+            self.assertLessEqual(abs(got[0] - expected[0]), 2, f"box '{first.title}' at {first.outer}, not "
+                                                                f"centred on {expected}")
+            self.assertLessEqual(abs(got[1] - expected[1]), 2, f"box '{first.title}' at {first.outer}, not "
+                                                                f"centred on {expected}")
 
     # ---- tests
     def test_quit_at_the_opening_question(self):
         ini = DEFAULT_INI.replace(b"[Time]\r\n1st = 9999", b"[Time]\r\n1st = 83.5")
         g = self.new_game(ini=ini)
         main = self.player(g).to_opening_question()
-        self.assertEqual(self.colour_at(main, 10, 10), DARK_CYAN)
         self.desktop.click_twips(main, *YES_BUTTON)
-        g.answer("Welcome to もちたま")
+        g.answer(WELCOME_BOX)
         self.assertEqual(g.wait_exit(), 0)
         self.assertEqual(g.ini(), ini.replace(b"[Tyutai]\r\nKaisu = 0", b"[Tyutai]\r\nKaisu=1"))
+
+        tl = self.timeline()
+        question = tl.window("もちたま", pid=g.proc.pid).first(lambda s: s.count(DARK_CYAN) > 70000)
+        self.assertIsNotNone(question, "the question on dark cyan never reached the screen")
+        # Centred as it is shown, without the menu bar its load hides.
+        self.assertLessEqual(abs(centre(question.outer)[1] - SCREEN_H / 2), 1, question.outer)
+        self.assertLessEqual(abs(centre(question.outer)[0] - SCREEN_W / 2), 1, question.outer)
 
     def test_three_refused_closes_then_surrender_with_the_stage_hint(self):
         g = self.new_game()
@@ -85,12 +157,19 @@ class RealWindowTest(unittest.TestCase):
         main = player.to_opening_question()
         player.answer_no(main)
         player.surrender_early(main)
-        # Between the two lines, where the confirmation box stood: painted over.
-        bar = player.menu_bar_height(main)
-        self.assertEqual(self.colour_at(main, 100, bar + 85, "surrender-hint"), DARK_CYAN)
         g.answer("仕方ないなぁ", timeout=6)
         self.assertEqual(g.wait_exit(), 0)
         self.assertEqual(g.ini(), DEFAULT_INI.replace(b"[Kousan]\r\nKaisu = 0", b"[Kousan]\r\nKaisu=1"))
+
+        tl = self.timeline()
+        pid = g.proc.pid
+        window = tl.window("ｸﾘｱ度 0%", pid=pid)
+        hint = window.first(lambda s: s.title == "ｸﾘｱ度 0%" and s.count(CYAN) > 500)
+        self.assertIsNotNone(hint, "the hint never reached the screen")
+        # Whole, on dark cyan: the confirmation box left no hole.
+        self.assertGreater(hint.count(DARK_CYAN), 74000)
+        farewell = self.box_spans(tl, pid, "仕方ないなぁ")[0]
+        self.assert_lasts(farewell.start - hint.t, 3000, "the surrender hint")
 
     def test_a_second_copy_only_says_so(self):
         first = self.new_game()
@@ -103,42 +182,133 @@ class RealWindowTest(unittest.TestCase):
         self.assertEqual(first.ini(), before)
         self.assertIsNone(first.proc.poll())
 
-    def test_sleep_hides_every_window_for_three_seconds(self):
+    def test_a_complete_normal_run_beat_by_beat(self):
         g = self.new_game()
         player = self.player(g)
         main = player.to_opening_question()
-        player.answer_no(main)
+        player.start_game(main)
+        # The hint, once: a blue flash of 0.7 s.
+        self.desktop.key(main, "alt+h", "o")
+        g.answer("仕方ないなぁ")
+        time.sleep(1)
+        # The blank item, three times: the secret of the time attack for 2 s.
+        for _ in range(3):
+            self.desktop.key(main, "alt+h", "Down", "Return")
+            g.answer("くふふ")
+        time.sleep(2.5)
         player.refuse_close(main, 7)
-        before = self.desktop.geometry(main)
+        placed = self.desktop.geometry(main)
+        # Sleep: no window for 3 s, then the same window where it was.
         self.desktop.key(main, "alt+n", "s")
         g.answer("であ")
         g.answer("であであ")
-        hidden_at = time.monotonic()
-        self.assertEqual(self.desktop.visible_windows_of(g.proc.pid), [])
-        box = self.desktop.wait_window("っておい！", timeout=6, pid=g.proc.pid)
-        self.assertAlmostEqual(time.monotonic() - hidden_at, 3.0, delta=0.6)
-        self.assertEqual(self.desktop.windows("もちたま", pid=g.proc.pid), [])
-        self.desktop.key(box, "Return")
-        main_again = self.desktop.wait_window("もちたま", pid=g.proc.pid)
-        self.assertEqual(main_again, main)
-        self.assertEqual(self.desktop.geometry(main), before)
+        g.answer("っておい！", timeout=6)
+        self.assertEqual(self.desktop.wait_window("もちたま", pid=g.proc.pid), main)
+        self.assertEqual(self.desktop.geometry(main), placed)
+        player.pray_and_take_the_next_step(main)
+        # The cipher, left unanswered: 30 s, then it gives up.
+        player.open_the_cipher(main)
+        g.answer("Time Is UP!", timeout=35)
+        self.desktop.wait_window("もちたま", pid=g.proc.pid)
+        player.solve_the_cipher(main)
+        player.chase_to_the_defeat(main)
+        player.finishing_click(main)
+        g.answer("最後だよ", timeout=6)
+        player.press_exit_button(main)
+        self.assertEqual(g.wait_exit(timeout=40), 0)
+        self.assert_the_beats_of_a_normal_run(self.timeline(), g.proc.pid)
 
-    def test_a_complete_time_attack_run(self):
+    def assert_the_beats_of_a_normal_run(self, tl, pid):
+        title = tl.window(TITLE_WINDOW, pid=pid)
+        window = tl.window("結果発表", pid=pid)
+        cipher_size = tuple(round(v / TWIPS_PER_PIXEL) for v in CIPHER_CLIENT)
+        # The cipher window is made anew each time it opens.
+        ciphers = [h for h in tl.windows(pid) if h.states[0].rect[2:] == cipher_size]
+        cipher = ciphers[0]
+
+        shown = title.first(lambda s: s.shown and s.count(TITLE_BACKGROUND) > 20000)
+        self.assert_lasts(title.shown_spans()[0].end - shown.t, 2000, "the title window")
+
+        blue = window.spans(lambda s: s.count(BLUE) > 20000)
+        self.assertEqual(len(blue), 2, f"blue flashes: {blue}")
+        self.assert_lasts(blue[0].duration, 700, "the hint's flash")
+        self.assert_lasts(blue[1].duration, 2000, "the blank item's flash")
+        self.assertGreater(blue[1].states[0].count(RED), 300, "the red arrows of the blank item's flash")
+
+        # The seventh close: two frozen seconds, the window as it was.
+        last_scolding = self.box_spans(tl, pid, "だめだめ")[6]
+        ooh, oooh = self.box_spans(tl, pid, "ををっ！")[0], self.box_spans(tl, pid, "をををっ！")[0]
+        self.assert_lasts(ooh.start - last_scolding.end, 1000, "the first freeze")
+        self.assert_lasts(oooh.start - ooh.end, 1000, "the second freeze")
+        before = [s for s in window.states if s.until <= last_scolding.start and s.duration >= 30][-1]
+        for start, end in ((last_scolding.end, ooh.start), (ooh.end, oooh.start)):
+            for s in window.states:
+                if start <= s.t < end and s.duration >= 50:
+                    self.assertTrue(s.frame.same_as(before.frame),
+                                    f"the window changed its look during a freeze at {s.t - start:.0f} ms")
+
+        gaps = [gap for gap in tl.nothing_shown(pid) if gap.duration > 500]
+        self.assertEqual(len(gaps), 1, f"times with no window: {gaps}")
+        self.assert_lasts(gaps[0].duration, 3000, "the sleep")
+
+        opened = cipher.shown_spans()[0]
+        self.assert_lasts(self.box_spans(tl, pid, "問題")[0].start - opened.start, 1000, "the cipher's intro")
+        self.assert_lasts(self.box_spans(tl, pid, "Time Is UP!")[0].start - self.box_spans(tl, pid, "謎解き")[0].end,
+                          30000, "the cipher's time limit")
+
+        # The results: four screens of 3 s, then お, わ, り, each alone for
+        # 0.3 s with 0.3 s of empty window after it.
+        results = window.first(lambda s: s.title == "んん？")
+        screens = segments(s for s in window.states if s.t >= results.t)
+        self.assertEqual(len(screens), 4 + 7, [(round(e - b), st.title) for b, e, st in screens])
+        for i, (start, end, _) in enumerate(screens[:4]):
+            self.assert_lasts(end - start, 3000, f"results screen {i + 1}")
+        for i, (start, end, state) in enumerate(screens[4:]):
+            letter = i % 2 == 1
+            self.assertEqual(state.count(PINK) > 200, letter, f"step {i} of the closing letters")
+            self.assertGreater(state.count(DARK_CYAN), 70000)
+            self.assert_lasts(end - start, 300, f"step {i} of the closing letters")
+        letters = [state for _, _, state in screens[4:]][1::2]
+        places = [min(i % state.frame.width for i, p in enumerate(state.frame.pixels) if p == PINK) for state in letters]
+        self.assertEqual(places, sorted(places), "お, わ, り are not left to right")
+
+        self.assert_boxes_centred_over_their_owners(tl, pid, [title, window] + ciphers)
+
+    def test_a_time_attack_run_closed_during_its_results(self):
         g = self.new_game()
         player = self.player(g)
         main, clicks = player.time_attack_to_congratulation()
-        bar = player.menu_bar_height(main)
-        self.assertEqual(self.colour_at(main, 5, bar + 5, "congratulation"), RED)
         g.answer("最後だよ", timeout=6)
         player.press_exit_button(main)
-        wait_until(lambda: self.desktop.title(main) == "結果発表", 10, "the results")
-        self.assertEqual(g.wait_exit(timeout=40), 0)
+        wait_until(lambda: self.desktop.title(main) == "なんちて", 10, "the second results screen")
+        # Closing now is only queued: the results go on to their end.
+        self.desktop.close_window(main)
+        wait_until(lambda: g.proc.poll() is not None, 40, "the end of the program", interval=0.01)
+        ended = time.monotonic() * 1000
+        self.assertEqual(g.proc.returncode, 0)
         ini = g.ini()
         self.assertIn(b"[Kousan]\r\nKaisu=0\r\n", ini)
         self.assertIn(b"[Tyutai]\r\nKaisu=0\r\n", ini)
         best = re.search(rb"\[Time\]\r\n1st=([0-9.]+)\r\n", ini)
         self.assertIsNotNone(best, ini)
         self.assertLess(float(best.group(1)), 9999)
+
+        tl = self.timeline()
+        pid = g.proc.pid
+        window = tl.window("結果発表", pid=pid)
+        congratulation = window.first(lambda s: s.title == "こんぐらちゅれーしょんず！" and s.count(RED) > 60000)
+        self.assertIsNotNone(congratulation, "the red congratulation never reached the screen")
+        self.assert_lasts(self.box_spans(tl, pid, "最後だよ")[0].start - congratulation.t, 3000,
+                          "the congratulation before the last prompt")
+        results = window.first(lambda s: s.title == "んん？")
+        screens = segments(s for s in window.states if s.t >= results.t)
+        # Six screens (the time and the new record too), then the close
+        # request is handled: the window goes, and the rest runs unseen.
+        self.assertEqual(len(screens), 6, [(round(e - b), st.title) for b, e, st in screens])
+        for i, (start, end, _) in enumerate(screens):
+            self.assert_lasts(end - start, 3000, f"results screen {i + 1}")
+        gone = screens[-1][1]
+        self.assert_lasts(ended - gone, 2100, "the unseen closing letters")
 
 
 if __name__ == "__main__":
