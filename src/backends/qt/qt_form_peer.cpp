@@ -817,6 +817,22 @@ void QtFormPeer::moveFrame(bool left, bool top) {
 
 // ------------------------------------------------------------ showing and painting
 
+namespace {
+// Paints the window now and puts all of it on the screen. What Qt has posted
+// to the window and its widgets (a label just made visible is only shown and
+// laid out by posted events) goes first, or the paint leaves it out and the
+// program then sleeps over a screen without it. Then all of the window goes
+// out, not only what Qt thinks changed: a message box that has just gone left
+// a hole that nobody repaints while the program sleeps.
+void paintNow(QWidget* window) {
+    QCoreApplication::sendPostedEvents(window, 0);
+    for (QWidget* child : window->findChildren<QWidget*>()) QCoreApplication::sendPostedEvents(child, 0);
+    window->repaint();
+    if (QBackingStore* store = window->backingStore())
+        store->flush(QRegion(window->rect()), window->windowHandle());
+}
+}  // namespace
+
 void QtFormPeer::showWindow() {
     if (!positioned_) {
         // Nobody placed it: the middle of the screen.
@@ -849,23 +865,14 @@ void QtFormPeer::showWindow() {
             window_->setFocus(Qt::OtherFocusReason);
         }
     }
+    // On the screen and painted when Show returns: what follows (the title
+    // window's two seconds) counts from there, however slow the window
+    // manager is to map it.
+    waitUntilOnScreen(window_->winId(), 1000);
+    paintNow(window_);
+    flushDisplay();
 }
 
-namespace {
-// Paints the window now and puts all of it on the screen. What Qt has posted
-// to the window and its widgets (a label just made visible is only shown and
-// laid out by posted events) goes first, or the paint leaves it out and the
-// program then sleeps over a screen without it. Then all of the window goes
-// out, not only what Qt thinks changed: a message box that has just gone left
-// a hole that nobody repaints while the program sleeps.
-void paintNow(QWidget* window) {
-    QCoreApplication::sendPostedEvents(window, 0);
-    for (QWidget* child : window->findChildren<QWidget*>()) QCoreApplication::sendPostedEvents(child, 0);
-    window->repaint();
-    if (QBackingStore* store = window->backingStore())
-        store->flush(QRegion(window->rect()), window->windowHandle());
-}
-}  // namespace
 
 void QtFormPeer::refresh() {
     if (!window_->isVisible()) return;

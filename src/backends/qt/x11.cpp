@@ -139,17 +139,27 @@ unsigned long frameOf(unsigned long window) {
     }
 }
 
-void waitUntilOffScreen(unsigned long frame, int timeoutMs) {
+namespace {
+// Waits (at most timeoutMs) until the window is, or is no longer, viewable.
+void waitUntilViewable(unsigned long window, bool viewable, int timeoutMs) {
     xcb_connection_t* c = qtConnection();
     if (c == nullptr) return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, static_cast<xcb_window_t>(frame)), nullptr),
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, static_cast<xcb_window_t>(window)), nullptr),
             &std::free);
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
+        if (!attributes || (attributes->map_state == XCB_MAP_STATE_VIEWABLE) == viewable) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+}  // namespace
+
+void waitUntilOffScreen(unsigned long frame, int timeoutMs) { waitUntilViewable(frame, false, timeoutMs); }
+
+void waitUntilOnScreen(unsigned long window, int timeoutMs) {
+    flushDisplay();
+    waitUntilViewable(window, true, timeoutMs);
 }
 
 }  // namespace qt_backend

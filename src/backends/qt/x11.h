@@ -28,4 +28,8 @@ unsigned long frameOf(unsigned long window);
 // the screen: the window manager takes a frame away in its own time.
 void waitUntilOffScreen(unsigned long frame, int timeoutMs);
 
+// Waits (at most timeoutMs) until a window just shown is on the screen: the
+// window manager maps it in its own time, later still on a busy machine.
+void waitUntilOnScreen(unsigned long window, int timeoutMs);
+
 }  // namespace qt_backend
