@@ -31,20 +31,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from desktop import TWIPS_PER_PIXEL, Desktop, Game, wait_until  # noqa: E402
-
-DEFAULT_INI = (b";\r\n; MT.INI                        Mochitama Workshop\r\n;\r\n[Kousan]\r\nKaisu = 0\r\n\r\n"
-               b"[Tyutai]\r\nKaisu = 0\r\n\r\n[Time]\r\n1st = 9999\r\n")
-
-TITLE_WINDOW = "もちたまの世界へようこそ"
-WELCOME_BOX = "Welcome to もちたま"
-VERSION_WINDOW = "ﾊﾞｰｼﾞｮﾝ情報"
-NO_BUTTON = (3000, 2400, 975, 375)  # twips: left, top, width, height
-CIPHER_BUTTON = (480, 2760, 1215, 375)
-MAIN_CLIENT_HEIGHT = 3600
-CIPHER_CLIENT = (3960, 1290)
-CHASE_REMARKS = ["だめだめ", "でもねぇ", "うひひ", "はぁと", "退散なり～"]
+sys.path.insert(0, os.path.join(ROOT, "tests"))
+from harness.desktop import Desktop  # noqa: E402
+from harness.game import DEFAULT_INI, Game  # noqa: E402
+from harness.player import Player  # noqa: E402
+from harness.waiting import wait_until  # noqa: E402
 
 SECTIONS = ("paint", "run", "timers", "headless", "suite")
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -97,27 +88,6 @@ def busy_percent(before, after):
 def loadavg():
     with open("/proc/loadavg") as f:
         return " ".join(f.read().split()[:3])
-
-
-class BareDisplay:
-    """Xvfb alone, no window manager: for the first paint only."""
-
-    def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
-                                      "-nolisten", "tcp", "-dpi", "96"], pass_fds=(write_fd,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as pipe:
-            number = pipe.readline().strip()
-        self.runtime_dir = tempfile.mkdtemp(prefix="mochitama-xdg-")
-        self.env = dict(os.environ, DISPLAY=f":{number}", QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=self.runtime_dir)
-        self.env.pop("WAYLAND_DISPLAY", None)
-
-    def close(self):
-        self.xvfb.terminate()
-        self.xvfb.wait(5)
-        shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
 
 # ---------------------------------------------------------------- a process from outside
@@ -188,96 +158,40 @@ class MeasuredGame(Game):
 
 # ---------------------------------------------------------------- the game, played from outside
 
-class Player:
-    def __init__(self, desktop, game):
-        self.d = desktop
-        self.g = game
+def settle(seconds=0.5):
+    # Whatever the last step set going (a box closing, a repaint, a short
+    # timer) is over before the process is watched.
+    time.sleep(seconds)
 
-    @property
-    def pid(self):
-        return self.g.proc.pid
 
-    def menu_bar(self, main):
-        return self.d.geometry(main)[3] - MAIN_CLIENT_HEIGHT // TWIPS_PER_PIXEL
+def play(desktop, game, idle_seconds, idle):
+    """A complete game in normal mode, waiting idle at four places."""
+    player = Player(desktop, game)
+    main = player.to_opening_question()
+    settle()
+    idle("opening question", idle_seconds)
 
-    def cipher_window(self):
-        size = (CIPHER_CLIENT[0] // TWIPS_PER_PIXEL, CIPHER_CLIENT[1] // TWIPS_PER_PIXEL)
+    player.answer_no(main)
+    settle()
+    idle("menus shown", idle_seconds)
 
-        def find():
-            for w in self.d.visible_windows_of(self.pid):
-                if self.d.geometry(w)[2:] == size:
-                    return w
-            return None
-        return wait_until(find, 5, "the cipher window")
+    version = player.open_the_version_window(main)
+    settle()
+    idle("version dialog open", idle_seconds)
+    player.close_the_version_window(version)
 
-    def settle(self, seconds=0.5):
-        # Whatever the last step set going (a box closing, a repaint, a short
-        # timer) is over before the process is watched.
-        time.sleep(seconds)
+    player.refuse_close(main, 7)
+    player.pray_and_take_the_next_step(main)
+    player.solve_the_cipher(main)
 
-    def play(self, idle_seconds, idle):
-        """A complete game in normal mode, waiting idle at four places."""
-        self.g.start()
-        self.d.wait_window(TITLE_WINDOW, pid=self.pid)
-        self.g.answer(WELCOME_BOX)
-        main = self.d.wait_window("もちたま", pid=self.pid)
-        self.settle()
-        idle("opening question", idle_seconds)
-
-        self.d.click_twips(main, *NO_BUTTON)
-        self.g.answer(WELCOME_BOX)
-        self.settle()
-        idle("menus shown", idle_seconds)
-
-        self.d.key(main, "alt+h", "v")
-        version = self.d.wait_window(VERSION_WINDOW, pid=self.pid)
-        self.settle()
-        idle("version dialog open", idle_seconds)
-        self.d.key(version, "Return")
-        wait_until(lambda: not self.d.windows(VERSION_WINDOW, pid=self.pid), 5, "the version dialog to close")
-
-        for attempt in range(1, 8):
-            self.d.close_window(main)
-            self.g.answer("だめだめ")
-            if attempt == 7:
-                self.g.answer("ををっ！", timeout=5)
-                self.g.answer("をををっ！", timeout=5)
-        self.d.key(main, "alt+n", "p")
-        self.g.answer("Like A Prayer")
-        self.d.key(main, "alt+n", "Right", "Return")
-        self.g.answer("あっ！")
-        bar = self.menu_bar(main)
-        self.d.click_twips(main, *CIPHER_BUTTON, menu_bar=bar)
-        self.g.answer("発見！")
-        for title in ("問題", "解読結果", "解読結果", "謎解き"):
-            self.g.answer(title, timeout=5)
-        self.d.key(self.cipher_window(), "Home")
-        self.g.answer("あっ！", timeout=5)
-
-        clicks = 0
-        while True:
-            clicks += 1
-            self.d.key(main, "Tab", "space")
-            if clicks <= 5:
-                self.g.answer(CHASE_REMARKS[clicks - 1])
-            elif clicks % 3 == 0:
-                self.g.answer("敵は怯んでいる")
-                break
-            if clicks == 2:
-                self.settle()
-                idle("Exit-button chase", idle_seconds)
-            time.sleep(clicks * 0.1 + 0.15)
-        self.d.key(main, "alt+h", "c")
-        self.g.answer("降参？", keys=("alt+y",))
-        self.g.answer("HIT!")
-        self.d.key(main, "alt+f", "x")
-        self.g.answer("倒したぞ！")
-        time.sleep(clicks * 0.1 + 0.15)
-        self.d.key(main, "Tab", "space")
-        self.g.answer("おめでとう", timeout=5)
-        self.g.answer("最後だよ", timeout=8)
-        self.d.key(main, "Tab", "space")
-        return self.g.finish(timeout=40)
+    def while_the_button_runs(clicks):
+        if clicks == 2:
+            settle()
+            idle("Exit-button chase", idle_seconds)
+    player.chase_to_the_defeat(main, after_click=while_the_button_runs)
+    player.finishing_click(main)
+    player.leave_after_the_last_prompt(main, timeout=8)
+    return game.finish(timeout=40)
 
 
 # ---------------------------------------------------------------- the measures
@@ -301,18 +215,12 @@ class Bench:
     def log(self, text):
         print(text, file=sys.stderr, flush=True)
 
-    def game_dir(self):
-        d = tempfile.mkdtemp(prefix="mochitama-bench-")
-        shutil.copy2(self.game_bin, os.path.join(d, "mochitama"))
-        with open(os.path.join(d, "MT.INI"), "wb") as f:
-            f.write(DEFAULT_INI)
-        return d
-
     # ---- time from exec until the first window is drawn
     def paint(self):
         rounds = self.args.paint_rounds
-        d = self.game_dir()
-        programs = {"game": [os.path.join(d, "mochitama")], "reference": [self.reference, "labels"]}
+        g = Game(self.desktop, self.game_bin, ini=DEFAULT_INI)
+        d = g.dir
+        programs = {"game": [g.binary], "reference": [self.reference, "labels"]}
         samples = {name: {"mapped": [], "drawn": [], "cpu": []} for name in programs}
 
         def once(name):
@@ -366,35 +274,33 @@ class Bench:
                 "wakeups": summary([v["wakeups"] for v in values]),
                 "threads": max(v["threads"] for v in values)}
 
+    def measure_idle(self, who, pid, state, started, seconds, idle_log):
+        """What the process does in `seconds` of waiting, from now on."""
+        since = time.monotonic() - started
+        result = ProcessClock(pid).idle(seconds) | {"from": since, "to": since + seconds}
+        idle_log.setdefault(state, []).append(result)
+        self.log(f"  {who} idle at {state}: {result['cpu_ms']:.0f} ms CPU ({result['run_ms']:.3f} ms on CPU), "
+                 f"{result['wakeups']} wake-ups")
+
     def run_game(self, seconds, idle_log):
-        d = self.game_dir()
-        g = MeasuredGame(self.desktop, self.game_bin, directory=d)
-        player = Player(self.desktop, g)
+        g = MeasuredGame(self.desktop, self.game_bin, ini=DEFAULT_INI)
 
         def idle(state, secs):
-            since = time.monotonic() - g.started
-            result = ProcessClock(g.proc.pid).idle(secs) | {"from": since, "to": since + secs}
-            idle_log.setdefault(state, []).append(result)
-            self.log(f"  game idle at {state}: {result['cpu_ms']:.0f} ms CPU ({result['run_ms']:.3f} ms on CPU), "
-                     f"{result['wakeups']} wake-ups")
+            self.measure_idle("game", g.proc.pid, state, g.started, secs, idle_log)
         try:
-            rss, code = player.play(seconds, idle)
+            rss, code = play(self.desktop, g, seconds, idle)
             if code != 0:
                 raise RuntimeError(f"the game ended with {code}")
             return rss
         finally:
             g.kill()
-            shutil.rmtree(d, ignore_errors=True)
+            shutil.rmtree(g.dir, ignore_errors=True)
 
     def run_reference(self, seconds, idle_log):
         env = self.desktop.env
 
         def idle(pid, state, started):
-            since = time.monotonic() - started
-            result = ProcessClock(pid).idle(seconds) | {"from": since, "to": since + seconds}
-            idle_log.setdefault(state, []).append(result)
-            self.log(f"  reference idle at {state}: {result['cpu_ms']:.0f} ms CPU ({result['run_ms']:.3f} ms on CPU), "
-                     f"{result['wakeups']} wake-ups")
+            self.measure_idle("reference", pid, state, started, seconds, idle_log)
 
         started = time.monotonic()
         labels = subprocess.Popen([self.reference, "labels"], env=env, stdout=subprocess.DEVNULL,
@@ -490,7 +396,7 @@ class Bench:
             sys.exit("run_bench: the scripted run needs the window manager; leave out --no-wm or 'run'")
         needs_display = any(s in only for s in ("paint", "run", "timers"))
         if needs_display:
-            self.desktop = BareDisplay() if self.args.no_wm else Desktop()
+            self.desktop = Desktop(window_manager=not self.args.no_wm)
         try:
             busy = {}
             for section in SECTIONS:

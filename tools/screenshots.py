@@ -16,36 +16,17 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.dont_write_bytecode = True  # no __pycache__ left in the source tree
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from desktop import SCREEN_H, SCREEN_W, Desktop, Game, wait_until  # noqa: E402
-from scenario import Player  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tests"))
+from harness.desktop import SCREEN_H, SCREEN_W, Desktop  # noqa: E402
+from harness.game import Game  # noqa: E402
+from harness.player import Player  # noqa: E402
+from harness.waiting import wait_until  # noqa: E402
 
 MARGIN = 8  # pixels of desktop kept around the window
 SETTLE = 0.5  # seconds for the program to finish painting before a shot
 
 
-# ---------------------------------------------------------------- looking
-
-
-def frame_rect(desktop, window):
-    """The window with the frame the window manager put around it: x, y, w, h."""
-    left, top, width, height = desktop.geometry(window)
-    out = desktop.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], check=False)
-    fl = fr = ft = fb = 0
-    if "=" in out:
-        fl, fr, ft, fb = (int(v) for v in out.split("=", 1)[1].split(","))
-    return left - fl, top - ft, width + fl + fr, height + ft + fb
-
-
-def popup_menus(desktop, pid):
-    """The menus the program has dropped down, as rectangles."""
-    out = desktop.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)], check=False)
-    found = []
-    for window in out.split():
-        kind = desktop.run(["xprop", "-id", window, "_NET_WM_WINDOW_TYPE"], check=False)
-        if "_NET_WM_WINDOW_TYPE_POPUP_MENU" in kind:
-            found.append(desktop.geometry(window))
-    return found
+# ---------------------------------------------------------------- the shot
 
 
 def shoot(desktop, rects, path):
@@ -72,19 +53,19 @@ def shoot(desktop, rects, path):
 def title(desktop, player, path):
     window = player.start()
     time.sleep(SETTLE)  # the title window stays for two seconds
-    shoot(desktop, [frame_rect(desktop, window)], path)
+    shoot(desktop, [desktop.frame(window)], path)
 
 
 def opening_question(desktop, player, path):
     main = player.to_opening_question()
     time.sleep(SETTLE)
-    shoot(desktop, [frame_rect(desktop, main)], path)
+    shoot(desktop, [desktop.frame(main)], path)
 
 
 def opening_question_time_attack(desktop, player, path):
     main = player.to_opening_question(time_attack=True)
     time.sleep(SETTLE)
-    shoot(desktop, [frame_rect(desktop, main)], path)
+    shoot(desktop, [desktop.frame(main)], path)
 
 
 def help_menu(desktop, player, path):
@@ -92,9 +73,9 @@ def help_menu(desktop, player, path):
     player.answer_no(main)
     desktop.key(main, "alt+h")
     pid = player.game.proc.pid
-    menus = wait_until(lambda: popup_menus(desktop, pid), 5, "the ﾍﾙﾌﾟ menu")
+    menus = wait_until(lambda: desktop.popup_menus(pid), 5, "the ﾍﾙﾌﾟ menu")
     time.sleep(SETTLE)
-    shoot(desktop, [frame_rect(desktop, main), *menus], path)
+    shoot(desktop, [desktop.frame(main), *menus], path)
 
 
 def surrender_hint(desktop, player, path):
@@ -102,13 +83,13 @@ def surrender_hint(desktop, player, path):
     player.answer_no(main)
     player.surrender_early(main)  # the hint stays for three seconds
     time.sleep(SETTLE)
-    shoot(desktop, [frame_rect(desktop, main)], path)
+    shoot(desktop, [desktop.frame(main)], path)
 
 
 def congratulation(desktop, player, path):
     main, _ = player.time_attack_to_congratulation()  # three seconds before the last prompt
     time.sleep(SETTLE)
-    shoot(desktop, [frame_rect(desktop, main)], path)
+    shoot(desktop, [desktop.frame(main)], path)
 
 
 # name: (how to reach it, Qt's scale factor)

@@ -4,21 +4,16 @@ screen, and each timed beat is checked from it (what was on the screen, from
 when, for how long)."""
 import os
 import re
-import shutil
 import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-from desktop import SCREEN_H, SCREEN_W, TWIPS_PER_PIXEL, Desktop, Game, wait_until  # noqa: E402
-from scenario import CIPHER_CLIENT, TITLE_WINDOW, WELCOME_BOX, YES_BUTTON, Player  # noqa: E402
-from timeline import ScreenRecorder, Timeline  # noqa: E402
-
-BINARY = os.environ.get("MOCHITAMA_BIN", "build/mochitama")
-ARTEFACTS = os.environ.get("MOCHITAMA_E2E_ARTEFACTS", "e2e-artefacts")
-
-DEFAULT_INI = (b";\r\n; MT.INI                        Mochitama Workshop\r\n;\r\n[Kousan]\r\nKaisu = 0\r\n\r\n"
-               b"[Tyutai]\r\nKaisu = 0\r\n\r\n[Time]\r\n1st = 9999\r\n")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness.desktop import SCREEN_H, SCREEN_W, TWIPS_PER_PIXEL  # noqa: E402
+from harness.game import DEFAULT_INI  # noqa: E402
+from harness.player import CIPHER_CLIENT, SECOND_COPY_BOX, TITLE_WINDOW  # noqa: E402
+from harness.testcase import WindowTestCase  # noqa: E402
+from harness.waiting import wait_until  # noqa: E402
 
 # Colours as the screen shows them, 0xRRGGBB.
 DARK_CYAN = 0x008080
@@ -60,50 +55,10 @@ def segments(states, shortest=30):
     return found
 
 
-class RealWindowTest(unittest.TestCase):
+class RealWindowTest(WindowTestCase):
     def setUp(self):
-        self.desktop = Desktop()
-        self.games = []
-        self.artefacts = os.path.join(ARTEFACTS, self.id().split(".")[-1])
-        shutil.rmtree(self.artefacts, ignore_errors=True)
-        os.makedirs(self.artefacts)
-        self.recording = os.path.join(self.artefacts, "timeline")
-        self.recorder = ScreenRecorder(self.desktop, self.recording).__enter__()
-
-    def tearDown(self):
-        self.recorder.stop()
-        try:
-            self.desktop.screenshot(os.path.join(self.artefacts, "last-screen.png"))
-        except Exception:  # the display may be gone; keep what we have
-            pass
-        for g in self.games:
-            g.kill()
-            for name in ("program-output.txt", "MT.INI"):
-                if os.path.exists(os.path.join(g.dir, name)):
-                    shutil.copy2(os.path.join(g.dir, name), self.artefacts)
-        self.desktop.close()
-        for g in self.games:
-            shutil.rmtree(g.dir, ignore_errors=True)
-        # The frames take room; a failure keeps them to be looked at.
-        if not self.failed():
-            shutil.rmtree(os.path.join(self.recording, "frames"), ignore_errors=True)
-        print(f"screenshot, timeline, output and MT.INI kept in {os.path.abspath(self.artefacts)}", file=sys.stderr)
-
-    def failed(self):
-        result = getattr(getattr(self, "_outcome", None), "result", None)
-        return result is None or any(test is self for test, _ in result.failures + result.errors)
-
-    # ---- steps
-    def new_game(self, **kwargs):
-        g = Game(self.desktop, BINARY, **kwargs)
-        self.games.append(g)
-        return g
-
-    def player(self, g):
-        return Player(self.desktop, g)
-
-    def timeline(self):
-        return self.recorder.timeline()
+        super().setUp()
+        self.record_screen()
 
     # ---- what the timeline must show
     def assert_lasts(self, duration, expected, what):
@@ -138,9 +93,9 @@ class RealWindowTest(unittest.TestCase):
     def test_quit_at_the_opening_question(self):
         ini = DEFAULT_INI.replace(b"[Time]\r\n1st = 9999", b"[Time]\r\n1st = 83.5")
         g = self.new_game(ini=ini)
-        main = self.player(g).to_opening_question()
-        self.desktop.click_twips(main, *YES_BUTTON)
-        g.answer(WELCOME_BOX)
+        player = self.player(g)
+        main = player.to_opening_question()
+        player.answer_yes(main)
         self.assertEqual(g.wait_exit(), 0)
         self.assertEqual(g.ini(), ini.replace(b"[Tyutai]\r\nKaisu = 0", b"[Tyutai]\r\nKaisu=1"))
 
@@ -177,7 +132,7 @@ class RealWindowTest(unittest.TestCase):
         before = first.ini()
         second = self.new_game(directory=first.dir)
         second.start()
-        second.answer("二重起動ERROR")
+        second.answer(SECOND_COPY_BOX)
         self.assertEqual(second.wait_exit(), 0)
         self.assertEqual(first.ini(), before)
         self.assertIsNone(first.proc.poll())
@@ -213,8 +168,7 @@ class RealWindowTest(unittest.TestCase):
         player.solve_the_cipher(main)
         player.chase_to_the_defeat(main)
         player.finishing_click(main)
-        g.answer("最後だよ", timeout=6)
-        player.press_exit_button(main)
+        player.leave_after_the_last_prompt(main)
         self.assertEqual(g.wait_exit(timeout=40), 0)
         self.assert_the_beats_of_a_normal_run(self.timeline(), g.proc.pid)
 
@@ -278,10 +232,12 @@ class RealWindowTest(unittest.TestCase):
         g = self.new_game()
         player = self.player(g)
         main, clicks = player.time_attack_to_congratulation()
-        g.answer("最後だよ", timeout=6)
-        player.press_exit_button(main)
-        wait_until(lambda: self.desktop.title(main) == "なんちて", 10, "the second results screen")
-        # Closing now is only queued: the results go on to their end.
+        player.leave_after_the_last_prompt(main)
+        wait_until(lambda: self.desktop.title(main) == "結果発表", 15, "the third results screen")
+        # On the sixth screen, closing is only queued: the results go on to
+        # their end. (Earlier, the window manager would find the game deaf to
+        # its pings through the long pause and offer to kill it.)
+        time.sleep(9.5)
         self.desktop.close_window(main)
         wait_until(lambda: g.proc.poll() is not None, 40, "the end of the program", interval=0.01)
         ended = time.monotonic() * 1000

@@ -2,17 +2,16 @@
 import filecmp
 import glob
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
 sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from desktop import Desktop  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, ".."))
+from harness.player import SECOND_COPY_BOX  # noqa: E402
+from harness.testcase import WindowTestCase  # noqa: E402
 
 SOURCE = os.path.abspath(os.path.join(HERE, "..", ".."))
 BUILD = os.environ.get("MOCHITAMA_BUILD_DIR", os.path.join(SOURCE, "build"))
@@ -34,7 +33,6 @@ INSTALLED = {
     f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
 }
 FONT_DEPENDENCY = "fonts-ipafont-gothic | fonts-japanese-gothic"
-TITLE_WINDOW = "もちたまの世界へようこそ"
 
 
 def run(args, **kwargs):
@@ -93,12 +91,13 @@ def package_of(soname):
     return packages.pop()
 
 
-class InstallTest(unittest.TestCase):
-    def setUp(self):
-        self.scratch = tempfile.mkdtemp(prefix="mochitama-install-")
+class InstallTest(WindowTestCase):
+    # Not beside the sources: the window tests here keep their artefacts in the build.
+    default_artefacts = os.path.join(BUILD, "install-artefacts")
 
-    def tearDown(self):
-        shutil.rmtree(self.scratch, ignore_errors=True)
+    def setUp(self):
+        super().setUp()
+        self.scratch = self.scratch_dir()
 
     # ---- checks shared by an install and the package's contents
     def assert_installed_layout(self, prefix):
@@ -168,35 +167,19 @@ class InstallTest(unittest.TestCase):
         self.assert_installed_layout(os.path.join(root, "usr"))
 
         home = os.path.join(self.scratch, "home")
-        data = os.path.join(self.scratch, "data")
-        os.makedirs(home)
-        program = os.path.join(root, "usr", "bin", "mochitama")
-        log_path = os.path.join(self.scratch, "program-output.txt")
-        desktop = Desktop()
-        proc = None
+        g = self.new_game(binary=os.path.join(root, "usr", "bin", "mochitama"), copy=False, directory=self.scratch,
+                          home=home)
         try:
-            env = dict(desktop.env, HOME=home, XDG_DATA_HOME=data,
-                       XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="runtime-", dir=self.scratch))
-            with open(log_path, "wb") as log:
-                proc = subprocess.Popen([program], cwd=self.scratch, env=env, stdout=log,
-                                        stderr=subprocess.STDOUT)
-            try:
-                desktop.wait_window(TITLE_WINDOW, timeout=15, pid=proc.pid)
-            except AssertionError:
-                with open(log_path, encoding="utf-8", errors="replace") as f:
-                    print(f.read(), file=sys.stderr)
-                raise
-            records = os.path.join(data, "mochitama", "MT.INI")
-            self.assertTrue(os.path.isfile(records), f"no {records}")
-            with open(records, "rb") as f:
-                self.assertIn(b"[Kousan]\r\n", f.read())
-            self.assertFalse(os.path.exists(os.path.join(root, "usr", "bin", "MT.INI")))
-            self.assertFalse(os.path.exists(os.path.join(home, ".local", "share", "mochitama")))
-        finally:
-            if proc is not None and proc.poll() is None:
-                proc.kill()
-                proc.wait()
-            desktop.close()
+            self.player(g).start(timeout=15)
+        except AssertionError:
+            print(g.output().decode("utf-8", errors="replace"), file=sys.stderr)
+            raise
+        records = os.path.join(g.env["XDG_DATA_HOME"], "mochitama", "MT.INI")
+        self.assertTrue(os.path.isfile(records), f"no {records}")
+        with open(records, "rb") as f:
+            self.assertIn(b"[Kousan]\r\n", f.read())
+        self.assertFalse(os.path.exists(os.path.join(root, "usr", "bin", "MT.INI")))
+        self.assertFalse(os.path.exists(os.path.join(home, ".local", "share", "mochitama")))
 
     def test_two_installed_copies_that_share_the_records_run_one_at_a_time(self):
         # Say a system-wide copy and one under ~/.local: both keep the
@@ -206,27 +189,14 @@ class InstallTest(unittest.TestCase):
             prefix = os.path.join(self.scratch, name)
             run([CMAKE, "--install", BUILD, "--prefix", prefix])
             programs.append(os.path.join(prefix, "bin", "mochitama"))
-        desktop = Desktop()
-        procs = []
-        try:
-            env = dict(desktop.env, HOME=os.path.join(self.scratch, "home"),
-                       XDG_DATA_HOME=os.path.join(self.scratch, "data"),
-                       XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="runtime-", dir=self.scratch))
-            for program in programs:
-                procs.append(subprocess.Popen([program], cwd=self.scratch, env=env, stdout=subprocess.DEVNULL,
-                                              stderr=subprocess.DEVNULL))
-                if len(procs) == 1:
-                    desktop.wait_window(TITLE_WINDOW, timeout=15, pid=procs[0].pid)
-            box = desktop.wait_window("二重起動ERROR", timeout=15, pid=procs[1].pid)
-            desktop.key(box, "Return")
-            self.assertEqual(procs[1].wait(10), 0)
-            self.assertIsNone(procs[0].poll(), "the first copy ended")
-        finally:
-            for proc in procs:
-                if proc.poll() is None:
-                    proc.kill()
-                    proc.wait()
-            desktop.close()
+        home = os.path.join(self.scratch, "home")
+        first, second = (self.new_game(binary=program, copy=False, directory=self.scratch, home=home)
+                         for program in programs)
+        self.player(first).start(timeout=15)
+        second.start()
+        second.answer(SECOND_COPY_BOX, timeout=15)
+        self.assertEqual(second.wait_exit(10), 0)
+        self.assertIsNone(first.proc.poll(), "the first copy ended")
 
 
 if __name__ == "__main__":

@@ -1,14 +1,16 @@
 """A player's ways through the game, step by step, from outside the program.
 
-Shared by the real-window tests and tools/screenshots.py, so that the
-screenshots show the same screens the tests walk through.
+Shared by the window and reliability tests, the benchmark and
+tools/screenshots.py, so that they all walk through the same screens.
 """
 import time
 
-from desktop import wait_until
+from harness.waiting import wait_until
 
 TITLE_WINDOW = "もちたまの世界へようこそ"
 WELCOME_BOX = "Welcome to もちたま"
+SECOND_COPY_BOX = "二重起動ERROR"
+VERSION_WINDOW = "ﾊﾞｰｼﾞｮﾝ情報"
 
 # Controls of the main window in twips: left, top, width, height.
 YES_BUTTON = (1080, 2400, 975, 375)
@@ -48,19 +50,25 @@ class Player:
         return wait_until(find, 5, "the cipher window")
 
     # ---- steps
-    def start(self):
+    def start(self, timeout=10):
         """Starts the program; returns the title window."""
         self.game.start()
-        return self.desktop.wait_window(TITLE_WINDOW, pid=self.game.proc.pid)
+        return self.desktop.wait_window(TITLE_WINDOW, timeout=timeout, pid=self.game.proc.pid)
 
-    def to_opening_question(self, time_attack=False):
-        """From the start to the main window asking whether to quit; returns it."""
-        title = self.start()
+    def to_opening_question(self, time_attack=False, timeout=10):
+        """From the start to the main window asking whether to quit; returns it.
+        `timeout` is for the title window (a crowded machine is slow to start)."""
+        title = self.start(timeout)
         if time_attack:
             self.desktop.key(title, "Left", "Up", "Right", "Down", "Left", "Up", "Right", "Down")
         self.game.answer(WELCOME_BOX)
         return self.desktop.wait_window("もちたま TimeAttack MODE" if time_attack else "もちたま",
                                         pid=self.game.proc.pid)
+
+    def answer_yes(self, main):
+        """Clicks はい at the opening question: the program saves and ends."""
+        self.desktop.click_twips(main, *YES_BUTTON)
+        self.game.answer(WELCOME_BOX)
 
     def answer_no(self, main):
         """Clicks いいえ at the opening question: the game begins."""
@@ -92,6 +100,15 @@ class Player:
         self.desktop.key(main, "Return")
         self.game.answer("もちたま TIME ATTACK" if time_attack else WELCOME_BOX)
 
+    def open_the_version_window(self, main):
+        self.desktop.key(main, "alt+h", "v")
+        return self.desktop.wait_window(VERSION_WINDOW, pid=self.game.proc.pid)
+
+    def close_the_version_window(self, version):
+        self.desktop.key(version, "Return")
+        wait_until(lambda: not self.desktop.windows(VERSION_WINDOW, pid=self.game.proc.pid), 5,
+                   "the version dialog to close")
+
     def pray_and_take_the_next_step(self, main):
         self.desktop.key(main, "alt+n", "p")
         self.game.answer("Like A Prayer")
@@ -112,10 +129,12 @@ class Player:
         self.desktop.key(cipher, "Home")
         self.game.answer("あっ！", timeout=5)
 
-    def chase_to_the_defeat(self, main):
+    def chase_to_the_defeat(self, main, after_click=None):
         """Clicks the Exit button until it wriggles, hits it with a surrender
         and defeats it with File > 終了. Returns the number of clicks (the
-        button's pauses grow with it)."""
+        button's pauses grow with it). after_click(clicks), when given, is
+        called after each click that leaves the button running, before the
+        pause that lets it move."""
         clicks = 0
         while True:
             clicks += 1
@@ -125,6 +144,8 @@ class Player:
             elif clicks % 3 == 0:
                 self.game.answer("敵は怯んでいる")
                 break
+            if after_click:
+                after_click(clicks)
             time.sleep(clicks * 0.1 + 0.15)
         self.desktop.key(main, "alt+h", "c")
         self.game.answer("降参？", keys=("alt+y",))
@@ -138,6 +159,12 @@ class Player:
         self.press_exit_button(main)
         self.game.answer("もちたま TIME ATTACK" if time_attack else "おめでとう", timeout=5)
         wait_until(lambda: self.desktop.title(main) == "こんぐらちゅれーしょんず！", 3, "the congratulation")
+
+    def leave_after_the_last_prompt(self, main, timeout=6):
+        """Answers 最後だよ (it comes three seconds after the congratulation)
+        and presses Exit: the results begin."""
+        self.game.answer("最後だよ", timeout=timeout)
+        self.press_exit_button(main)
 
     def time_attack_to_congratulation(self):
         """The whole time-attack run up to the congratulation screen.

@@ -1,8 +1,7 @@
-"""A throwaway X desktop (Xvfb + openbox) and a player who uses it from outside.
-
-The player only does what a person can: looks at windows by their titles,
-types and clicks through XTEST (xdotool), closes windows through the window
-manager (wmctrl -c), and takes screenshots.
+"""A throwaway X desktop (Xvfb, with openbox unless told otherwise) and what a
+person does on it: looks at windows by their titles, types and clicks through
+XTEST (xdotool), closes windows through the window manager (wmctrl -c), and
+takes screenshots (ImageMagick).
 """
 import os
 import shutil
@@ -10,29 +9,28 @@ import subprocess
 import tempfile
 import time
 
+from harness.waiting import wait_until
+
 SCREEN_W, SCREEN_H = 1024, 768
 TWIPS_PER_PIXEL = 15  # 96 DPI
 
 
-class Timeout(AssertionError):
-    pass
-
-
-def wait_until(predicate, timeout, what, interval=0.05):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Timeout(f"gave up waiting for {what} after {timeout:.1f} s")
-        time.sleep(interval)
+def pixels_of(path, colour):
+    """How many pixels of the picture have exactly this colour ("rgb(r,g,b)")."""
+    out = subprocess.run(["convert", path, "-fill", "black", "+opaque", colour, "-fill", "white", "-opaque", colour,
+                          "-format", "%[fx:int(mean*w*h+0.5)]", "info:"],
+                         capture_output=True, text=True, check=True).stdout
+    return int(out.strip())
 
 
 class Desktop:
-    """Xvfb on a display of its own, with openbox as the window manager."""
+    """Xvfb on a display of its own, with openbox as the window manager.
 
-    def __init__(self, scale_factor=None):
+    Without the window manager (window_manager=False) only a first paint can
+    be watched: nothing there answers the requests a player makes through it.
+    """
+
+    def __init__(self, scale_factor=None, window_manager=True):
         self._procs = []
         # Qt draws the program this many device pixels to each of its own.
         self.scale = scale_factor or 1
@@ -55,9 +53,11 @@ class Desktop:
         self._runtime_dir = None
         if "XDG_RUNTIME_DIR" not in self.env:
             self._runtime_dir = self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="mochitama-xdg-")
-        wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self._procs.append(wm)
-        wait_until(lambda: self._wm_ready(), 10, "openbox")
+        if window_manager:
+            wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self._procs.append(wm)
+            # Slow to start on a machine busy with the fuzzers.
+            wait_until(lambda: self._wm_ready(), 30, "openbox")
 
     def _wm_ready(self):
         out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
@@ -108,6 +108,9 @@ class Desktop:
     def title(self, window):
         return self.run(["xdotool", "getwindowname", window], check=False).strip()
 
+    def active_window(self):
+        return self.run(["xdotool", "getactivewindow"], check=False).strip()
+
     def geometry(self, window):
         """Position and size of the window's client area on the screen."""
         # xwininfo, not xdotool: xdotool counts the frame twice for reparented windows.
@@ -119,14 +122,28 @@ class Desktop:
         return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
                 int(values["Width"]), int(values["Height"]))
 
+    def frame(self, window):
+        """The window with the frame the window manager put around it: x, y, w, h."""
+        left, top, width, height = self.geometry(window)
+        out = self.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], check=False)
+        fl = fr = ft = fb = 0
+        if "=" in out:
+            fl, fr, ft, fb = (int(v) for v in out.split("=", 1)[1].split(","))
+        return left - fl, top - ft, width + fl + fr, height + ft + fb
+
+    def popup_menus(self, pid):
+        """The menus the program has dropped down, as rectangles."""
+        out = self.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)], check=False)
+        found = []
+        for window in out.split():
+            kind = self.run(["xprop", "-id", window, "_NET_WM_WINDOW_TYPE"], check=False)
+            if "_NET_WM_WINDOW_TYPE_POPUP_MENU" in kind:
+                found.append(self.geometry(window))
+        return found
+
     def screenshot(self, path):
         self.run(["import", "-window", "root", path])
         return path
-
-    def pixel(self, path, x, y):
-        out = self.run(["convert", path, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
-                        f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"])
-        return tuple(int(v) for v in out.strip().split(","))
 
     # ---- acting
     def activate(self, window):
@@ -136,6 +153,10 @@ class Desktop:
     def key(self, window, *keys):
         self.activate(window)
         self.run(["xdotool", "key", "--delay", "60", *keys])
+
+    def key_to_focus(self, *keys):
+        """Keys to whichever window has the focus now, without activating one first."""
+        self.run(["xdotool", "key", *keys])
 
     def click(self, window, x, y):
         """A left click at (x, y) pixels of the window's client area."""
@@ -155,50 +176,3 @@ class Desktop:
     def close_window(self, window):
         """A close request through the window manager, as the close box sends it."""
         self.run(["wmctrl", "-i", "-c", window])
-
-
-class Game:
-    """The built program, copied into a fresh directory of its own."""
-
-    def __init__(self, desktop, binary, directory=None, ini=None):
-        self.desktop = desktop
-        self.dir = directory or tempfile.mkdtemp(prefix="mochitama-e2e-")
-        self.binary = os.path.join(self.dir, "mochitama")
-        if not os.path.exists(self.binary):
-            shutil.copy2(binary, self.binary)
-        if ini is not None:
-            with open(self.ini_path, "wb") as f:
-                f.write(ini)
-        self.log_path = os.path.join(self.dir, "program-output.txt")
-        self.proc = None
-
-    @property
-    def ini_path(self):
-        return os.path.join(self.dir, "MT.INI")
-
-    def ini(self):
-        with open(self.ini_path, "rb") as f:
-            return f.read()
-
-    def start(self):
-        log = open(self.log_path, "ab")
-        self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=self.desktop.env, stdout=log,
-                                     stderr=subprocess.STDOUT)
-        return self.proc
-
-    def wait_exit(self, timeout=30):
-        try:
-            return self.proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            raise Timeout(f"the program did not end within {timeout} s")
-
-    def kill(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-
-    # ---- a message box: wait for it by its title and answer it
-    def answer(self, title, keys=("Return",), timeout=10):
-        box = self.desktop.wait_window(title, timeout, pid=self.proc.pid)
-        self.desktop.key(box, *keys)
-        wait_until(lambda: box not in self.desktop.windows(title, pid=self.proc.pid), 5, f"box '{title}' to close")

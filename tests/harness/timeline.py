@@ -219,6 +219,9 @@ class ScreenRecorder:
             self.stopped_at = time.monotonic() * 1000
             self.proc.terminate()
             self.proc.wait(10)
+        if self.proc:
+            self.proc.stdout.close()
+            self.proc.stderr.close()
 
     def __exit__(self, *exc):
         self.stop()
