@@ -7,18 +7,13 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/text.h"
+
 namespace platform {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 // A decimal number split into its parts: value = ±0.digits × 10^leadingExponent,
 // with the leading zeros of `digits` already dropped (empty digits means zero).
@@ -37,7 +32,7 @@ constexpr int64_t kExponentClamp = 1'000'000'000'000LL;
 
 // [+|-] digits [. digits] [(e|E) [+|-] digits], with at least one mantissa digit.
 std::optional<DecimalNumber> parseDecimal(std::string_view text) {
-    text = trimBlanks(text);
+    text = trimBlanks(text, kWhiteSpace);
     DecimalNumber number;
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -1,6 +1,6 @@
 #include "startup/main_routine.h"
 
-#include "platform/ini_file.h"
+#include "platform/safe_file.h"
 #include "screens/title/form0.h"
 #include "startup/game.h"
 #include "startup/record_file_place.h"
@@ -20,7 +20,7 @@ void Main(Game& game) {
     }
     s.IniPath = EnsureRecordFile(game, recordFile);
     // Only this copy runs: what an interrupted save left behind can go.
-    platform::ini::RemoveStaleTemporaries(s.IniPath);
+    platform::RemoveStaleTemporaries(s.IniPath);
     ReadRecords(game);
     Form0& title = game.form0();
     title.Show();

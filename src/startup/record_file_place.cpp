@@ -5,8 +5,9 @@
 
 #include <system_error>
 
-#include "platform/files.h"
+#include "platform/safe_file.h"
 #include "startup/game.h"
+#include "startup/records.h"
 
 namespace game {
 
@@ -28,12 +29,11 @@ bool MayCreateFilesIn(const std::filesystem::path& directory) {
     return ::access(directory.c_str(), W_OK | X_OK) == 0;
 }
 
-// Makes the default file at `path`, its directory too. Empty on success,
-// else why not.
-std::string CreateDefaultRecordFile(const std::filesystem::path& path) {
+// Makes the default file at `path`, its directory too.
+std::optional<platform::Failure> CreateDefaultRecordFile(const std::filesystem::path& path) {
     std::error_code dirError;
     std::filesystem::create_directories(path.parent_path(), dirError);
-    if (dirError) return dirError.message();
+    if (dirError) return platform::Failure::ofSystem("cannot create the folder", dirError.value());
     return platform::CreateFileWithLines(path, DefaultRecordLines());
 }
 
@@ -64,8 +64,8 @@ std::filesystem::path ChooseRecordFile(Game& game) {
 
 std::filesystem::path EnsureRecordFile(Game& game, const std::filesystem::path& chosen) {
     if (platform::FileExists(chosen)) return chosen;
-    std::string error = CreateDefaultRecordFile(chosen);
-    if (error.empty()) return chosen;
+    std::optional<platform::Failure> failure = CreateDefaultRecordFile(chosen);
+    if (!failure) return chosen;
     // The program's directory looked writable but was not (a full disk, a
     // race): the user's own directory is the next place.
     const auto own = RecordFilePath(game.services().UserDataDirectory());
@@ -73,11 +73,11 @@ std::filesystem::path EnsureRecordFile(Game& game, const std::filesystem::path& 
     if (own != chosen) {
         tried = own;
         if (platform::FileExists(own)) return own;
-        error = CreateDefaultRecordFile(own);
-        if (error.empty()) return own;
+        failure = CreateDefaultRecordFile(own);
+        if (!failure) return own;
     }
-    game.MsgBox("記録ファイルを作れませんでした\r\n" + tried.string() + "\r\n" + error, ".INI Create Error",
-                platform::MsgIcon::Critical);
+    game.MsgBox("記録ファイルを作れませんでした\r\n" + tried.string() + "\r\n" + FailureText(*failure),
+                ".INI Create Error", platform::MsgIcon::Critical);
     game.End();
 }
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/files.h"
+#include "platform/safe_file.h"
 #include "platform/ini_file.h"
 #include "platform/number_text.h"
 #include "screens/main/form1.h"
@@ -47,7 +47,7 @@ void ReadRecords(Game& game) {
     s.BestTime = platform::ParseSingle(ReadValue(game, "Time", "1st")).value_or(kNoBestTime);
 }
 
-std::string WriteFailureText(const platform::Failure& failure) {
+std::string FailureText(const platform::Failure& failure) {
     using Reason = platform::Failure::Reason;
     if (failure.reason == Reason::ReadOnlyFile) return "ファイルが読み取り専用です";
     if (failure.reason == Reason::NotARegularFile) return "ファイルではないものがその名前を使っています";
@@ -70,7 +70,7 @@ void WriteRecord(Game& game, const std::string& section, const std::string& key,
     RequireRecordFile(game);
     const auto failure = platform::ini::WritePrivateProfileString(section, key, ValueText(value), game.state.IniPath);
     if (!failure) return;
-    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + WriteFailureText(*failure),
+    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + FailureText(*failure),
                 ".INI Write Error", platform::MsgIcon::Critical);
 }
 

@@ -20,9 +20,9 @@ inline constexpr float kNoBestTime = 9999.0f;
 // record file has gone.
 void ReadRecords(Game& game);
 
-// Why a save failed, for the player: in Japanese where we know the reason,
-// else the system's own words.
-std::string WriteFailureText(const platform::Failure& failure);
+// Why the record file could not be made or saved, for the player: in
+// Japanese where we know the reason, else the system's own words.
+std::string FailureText(const platform::Failure& failure);
 
 // Stores one value. Ends the program when the record file has gone; tells
 // the player (and goes on) when the file cannot be written.

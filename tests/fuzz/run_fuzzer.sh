@@ -64,9 +64,9 @@ while (($# > 0)); do
 done
 
 case "$target" in
-    ini_reader) sources=("$here/ini_reader_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/failure.cpp") ;;
+    ini_reader) sources=("$here/ini_reader_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/ini_text.cpp" "$root/src/platform/safe_file.cpp" "$root/src/platform/failure.cpp") ;;
     ini_writer)
-        sources=("$here/ini_writer_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/failure.cpp"
+        sources=("$here/ini_writer_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/ini_text.cpp" "$root/src/platform/safe_file.cpp" "$root/src/platform/failure.cpp"
             "$root/src/platform/number_text.cpp")
         ;;
     number_text) sources=("$here/number_text_fuzzer.cpp" "$root/src/platform/number_text.cpp") ;;

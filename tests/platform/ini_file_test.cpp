@@ -1,4 +1,5 @@
 #include "platform/ini_file.h"
+#include "platform/safe_file.h"
 
 #include <gtest/gtest.h>
 
@@ -344,7 +345,7 @@ TEST_F(IniFile, StaleTemporariesAreRemovedAndNothingElse) {
     for (const char* name : {".MT.INI.a1B2c3", ".MT.INI.zzzzzz", ".MT.INI.toolong1", "MT.INI.bak", ".OTHER.abcdef"})
         writeBytes(dir_ / name, "x");
     fs::create_directory(dir_ / ".MT.INI.dir123");
-    platform::ini::RemoveStaleTemporaries(ini_);
+    platform::RemoveStaleTemporaries(ini_);
     auto names = dirEntries();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{".MT.INI.dir123", ".MT.INI.toolong1", ".OTHER.abcdef", "MT.INI",

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/ini_file.h"
+#include "platform/safe_file.h"
 #include "reliability/child_process.h"
 #include "support/game_script.h"
 
@@ -124,7 +125,7 @@ TEST_F(KilledWhileSaving, SigkillAtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
         if (!others.empty()) {
             EXPECT_TRUE(IsSaveTemporary(others[0])) << others[0];
             ++temporariesLeft;
-            platform::ini::RemoveStaleTemporaries(file());
+            platform::RemoveStaleTemporaries(file());
             EXPECT_TRUE(OthersIn(dir).empty());
         }
     }

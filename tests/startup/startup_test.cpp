@@ -133,7 +133,7 @@ namespace {
 
 // The reasons a save can meet, in the player's language; anything else in the
 // system's own words after a Japanese lead.
-TEST(WriteFailureText, SaysTheReasonsAPlayerCanMeetInJapanese) {
+TEST(FailureText, SaysTheReasonsAPlayerCanMeetInJapanese) {
     using platform::Failure;
     const struct {
         Failure failure;
@@ -149,7 +149,7 @@ TEST(WriteFailureText, SaysTheReasonsAPlayerCanMeetInJapanese) {
         {Failure::ofSystem("cannot create a temporary file", ENOENT), "フォルダが見つかりません"},
         {Failure::ofSystem("cannot write", EIO), "書き込めませんでした: Input/output error"},
     };
-    for (const auto& c : cases) EXPECT_EQ(game::WriteFailureText(c.failure), c.text) << c.failure.describe();
+    for (const auto& c : cases) EXPECT_EQ(game::FailureText(c.failure), c.text) << c.failure.describe();
 }
 
 }  // namespace
