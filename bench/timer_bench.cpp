@@ -25,10 +25,10 @@
 #include <vector>
 
 #include "backends/qt/fonts.h"
-#include "backends/qt/qt_form_peer.h"
+#include "backends/qt/window_registry.h"
 #include "backends/qt/qt_services.h"
 #include "backends/qt/window_system.h"
-#include "platform/object_model.h"
+#include "platform/form.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     qt_backend::installJapaneseFonts();
-    qt_backend::QtServices services;
+    qt_backend::QtServices services({"mochitama-bench", {}});
     platform::Runtime runtime(services);
 
     constexpr std::size_t kinds = std::size(kTimers);
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     std::vector<double> repaints;
     for (int round = 0; round < rounds; ++round) {
         const Clock::time_point start = Clock::now();
-        qt_backend::QtFormPeer::repaintShownWindows();
+        services.registry().repaintShownWindows();
         repaints.push_back(msSince(start));
     }
     print("repaint before a pause", 0, repaints);

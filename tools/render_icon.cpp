@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "backends/qt/fonts.h"
-#include "backends/qt/window_icon.h"
+#include "app/window_icon.h"
 #include "backends/qt/window_system.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     qt_backend::ensureRuntimeDirectory();
     QApplication app(argc, argv);
     qt_backend::installJapaneseFonts();
-    if (!qt_backend::renderWindowIcon(size).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+    if (!app::renderWindowIcon(size).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
         return 1;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/window_icon.h"
 #include "backends/qt/fonts.h"
 #include "backends/qt/qt_services.h"
 #include "backends/qt/window_system.h"
@@ -22,26 +23,30 @@ std::string shellQuoted(const std::string& path) {
     return quoted + "'";
 }
 
+// Who the program is, for the desktop: its name and its icon.
+qt_backend::Identity identity() { return {"mochitama", app::windowIcon}; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* program = argc > 0 ? argv[0] : "mochitama";
+    const qt_backend::Identity me = identity();
+    const char* program = argc > 0 ? argv[0] : me.name.c_str();
     // Qt aborts when it cannot open a window; say why in one line instead.
     if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty()) {
-        std::fprintf(stderr, "mochitama: cannot open the game window: %s; to play without a desktop: xvfb-run -a %s\n",
-                     problem.c_str(), shellQuoted(program).c_str());
+        std::fprintf(stderr, "%s: cannot open the game window: %s; to play without a desktop: xvfb-run -a %s\n",
+                     me.name.c_str(), problem.c_str(), shellQuoted(program).c_str());
         return 1;
     }
     qt_backend::ensureRuntimeDirectory();
 
-    qt_backend::FatalErrorsEndQuietly quietFailure("mochitama");
+    qt_backend::FatalErrorsEndQuietly quietFailure(me.name.c_str());
     QApplication app(argc, argv);
     if (QGuiApplication::primaryScreen() == nullptr) qt_backend::FatalErrorsEndQuietly::fail("the window system has no screen");
     quietFailure.started();
-    QApplication::setApplicationName(QStringLiteral("mochitama"));
+    QApplication::setApplicationName(QString::fromStdString(me.name));
     qt_backend::installJapaneseFonts();
 
-    qt_backend::QtServices services;
+    qt_backend::QtServices services(me);
     game::Game game(services);
     game.runtime().dispatch([&] { game::Main(game); });
     return QApplication::exec();

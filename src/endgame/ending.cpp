@@ -41,7 +41,7 @@ void ResultScreen(Game& game, const char* caption, const std::string& first, con
     Form1& f = game.form1();
     if (caption != nullptr) f.setCaption(caption);
     if (showLines) f.Label1.setVisible(true);
-    SetMessageLine(f.Label1, colors::kCyan, first);
+    SetMessageLine(f.Label1, bgr::kCyan, first);
     if (showLines) f.Label2.setVisible(true);
     SetMessageLine(f.Label2, secondColor, second);
     f.Refresh();
@@ -62,10 +62,10 @@ void ShowTimeAttackResult(Game& game) {
     GameState& s = game.state;
     const float t = RunTime(s.StartTime, s.EndTime);
     const std::string timeText = TimeText(t);
-    ResultScreen(game, nullptr, "クリア所要時間は", timeText, colors::kBlue, false);
+    ResultScreen(game, nullptr, "クリア所要時間は", timeText, bgr::kBlue, false);
     if (t < s.BestTime) {
         ResultScreen(game, nullptr, "記録更新！", platform::SingleText(s.BestTime) + " 秒 → " + timeText,
-                     colors::kBlue, false);
+                     bgr::kBlue, false);
         s.BestTime = t;
         WriteRecord(game, "Time", "1st", s.BestTime);
     }
@@ -87,14 +87,14 @@ std::string TimeText(float seconds) {
 void ShowCongratulations(Game& game) {
     Form1& f = game.form1();
     game.state.Congratulated = true;
-    f.setBackColor(colors::kRed);
+    f.setBackColor(bgr::kRed);
     f.setCaption("こんぐらちゅれーしょんず！");
     for (auto [label, text] : {std::pair{&f.Label1, "おめでとうございますっ！"},
                                std::pair{&f.Label2, "というか、お疲れ様でした(？)"}}) {
         label->setVisible(true);
         label->setFontSize(16);
-        label->setBackColor(colors::kRed);
-        label->setForeColor(colors::kBlue);
+        label->setBackColor(bgr::kRed);
+        label->setForeColor(bgr::kBlue);
         label->setCaption(text);
     }
     for (platform::Menu* menu : {&f.Hint, &f.Kousan, &f.Space, &f.Space2, &f.Nazocom}) menu->setEnabled(false);
@@ -108,11 +108,11 @@ void ShowResults(Game& game) {
     GameState& s = game.state;
 
     f.Command1.setVisible(false);
-    ResultScreen(game, "んん？", "むひひ。これで終わると", "思ってたのぉ～？くっくっく", colors::kCyan, true);
-    ResultScreen(game, "なんちて", "そんなにネタ盛り込むと", "ネタ切れるからおしまいっ！", colors::kCyan, true);
+    ResultScreen(game, "んん？", "むひひ。これで終わると", "思ってたのぉ～？くっくっく", bgr::kCyan, true);
+    ResultScreen(game, "なんちて", "そんなにネタ盛り込むと", "ネタ切れるからおしまいっ！", bgr::kCyan, true);
     ResultScreen(game, "結果発表", "ちなみに降参した回数は", platform::CountText(s.KousanCount) + " 回でした",
-                 colors::kCyan, true);
-    ResultScreen(game, nullptr, "あなたのレベルは", LevelText(s.TyutaiCount, s.KousanCount), colors::kBlue, false);
+                 bgr::kCyan, true);
+    ResultScreen(game, nullptr, "あなたのレベルは", LevelText(s.TyutaiCount, s.KousanCount), bgr::kBlue, false);
     if (s.TimeAttack) ShowTimeAttackResult(game);
 
     s.ResultShown = true;
@@ -122,7 +122,7 @@ void ShowResults(Game& game) {
     WriteRecord(game, "Tyutai", "Kaisu", s.TyutaiCount);
 
     f.Command1.setVisible(false);
-    f.setBackColor(colors::kDarkCyan);
+    f.setBackColor(bgr::kDarkCyan);
     game.services().DoEvents();
     f.Label1.setVisible(false);
     f.Label2.setVisible(false);

@@ -53,12 +53,12 @@ void ChaseClick(Game& game, int32_t n) {
         game.MsgBox(remark.prompt, remark.title, MsgIcon::Exclamation);
         if (n == 5) MoveExitButton(game);
     } else if (n % 3 != 0) {
-        f.setBackColor(colors::kGreen);
+        f.setBackColor(bgr::kGreen);
         MoveExitButton(game);
         s.Mozomozo = false;
     } else {
         MoveExitButton(game);
-        f.setBackColor(colors::kPurple);
+        f.setBackColor(bgr::kPurple);
         game.MsgBox("もぞもぞ", "敵は怯んでいる");
         s.Mozomozo = true;
     }
@@ -93,7 +93,7 @@ void Form1::Timer1_Timer() {
 void Form1::Exit_Click() {
     GameState& s = game_.state;
     if (s.ButtonHit && !s.Congratulated) {
-        setBackColor(colors::kBlack);
+        setBackColor(bgr::kBlack);
         game_.MsgBox("ぐああああああっ", "倒したぞ！", MsgIcon::Exclamation);
         s.ButtonDown = true;
         return;
@@ -105,7 +105,7 @@ void Form1::Exit_Click() {
 void Form1::Timer2_Timer() {
     Label1.setVisible(false);
     Label2.setVisible(false);
-    setBackColor(colors::kDarkCyan);
+    setBackColor(bgr::kDarkCyan);
     Timer2.setEnabled(false);
     Timer2.setInterval(0);
 }

@@ -14,7 +14,7 @@ void ShowNextStep(Game& game) {
     f.Hint.setEnabled(false);
     f.Command2.setTop(kExitHomeTop);
     f.Command2.setLeft(kSurrenderHomeLeft);
-    f.setBackColor(colors::kNextStepPurple);
+    f.setBackColor(bgr::kNextStepPurple);
     f.Command1.setVisible(true);
     f.Command1.setEnabled(false);
     f.Command3.setVisible(true);

@@ -8,9 +8,10 @@ namespace platform {
 // Colours as the desktop stores them: 0x00BBGGRR.
 using Color = uint32_t;
 
-inline constexpr int kRed(Color c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int kGreen(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int kBlue(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
+// The channels of a colour, 0 to 255.
+inline constexpr int redOf(Color c) { return static_cast<int>(c & 0xFF); }
+inline constexpr int greenOf(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
+inline constexpr int blueOf(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 enum class Alignment { Left, Right, Center };
 

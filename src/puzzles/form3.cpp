@@ -22,13 +22,13 @@ Form3::Form3(Game& game)
       game_(game) {
     designBorder(platform::BorderStyle::None);
     designClientSize(3960, 1290);
-    setBackColor(colors::kBlack);
+    setBackColor(bgr::kBlack);
     for (auto [label, text, color, place, bold] :
          {std::tuple{&Label1, "家", platform::Color{0x00FF00FF}, platform::Geometry{240, 240, 735, 735}, true},
-          std::tuple{&Label2, "を探せ!", colors::kWhite, platform::Geometry{1080, 240, 2655, 735}, false}}) {
+          std::tuple{&Label2, "を探せ!", bgr::kWhite, platform::Geometry{1080, 240, 2655, 735}, false}}) {
         label->setCaption(text);
         label->setForeColor(color);
-        label->setBackColor(colors::kBlack);
+        label->setBackColor(bgr::kBlack);
         label->setTransparent(false);
         label->setGeometry(place);
         label->setFont({kGothic, 36, bold});
@@ -109,7 +109,7 @@ void CipherSolved(Game& game) {
     Form1& f = game.form1();
     game.state.Stage = 31;
     game.MsgBox("ここまで来たか！もうすこし・・・かも？", "あっ！", MsgIcon::Exclamation);
-    f.setBackColor(colors::kGreen);
+    f.setBackColor(bgr::kGreen);
     f.Command1.setVisible(true);
     f.Command1.setEnabled(true);
     f.Command2.setVisible(false);

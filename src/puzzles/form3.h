@@ -1,6 +1,6 @@
 #pragma once
 // The cipher window: 家を探せ! on black, waiting thirty seconds for one key.
-#include "platform/object_model.h"
+#include "platform/form.h"
 
 namespace game {
 

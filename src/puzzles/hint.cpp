@@ -9,8 +9,8 @@ using platform::MsgIcon;
 namespace {
 // A blue flash of one line, cleared 0.7 s later by the flash timer.
 void FlashHint(Form1& f, float points, const char* text) {
-    f.setBackColor(colors::kBlue);
-    f.Label1.setBackColor(colors::kBlue);
+    f.setBackColor(bgr::kBlue);
+    f.Label1.setBackColor(bgr::kBlue);
     f.Label1.setFontSize(points);
     f.Label1.setCaption(text);
     f.Label1.setVisible(true);

@@ -27,7 +27,7 @@ constexpr std::array<StageHint, 6> kStageHints = {{
 }};
 
 void HitTheExitButton(Game& game) {
-    game.form1().setBackColor(colors::kHitTeal);
+    game.form1().setBackColor(bgr::kHitTeal);
     game.MsgBox("ぐはぁっ", "HIT!", MsgIcon::Exclamation);
     game.state.ButtonHit = true;
     game.state.Stage = kStageHit;
@@ -43,7 +43,7 @@ void ShowHint(Game& game, const StageHint& hint) {
     f.setCaption(hint.caption);
     for (auto [label, text] : {std::pair{&f.Label1, hint.firstLine}, std::pair{&f.Label2, hint.secondLine}}) {
         label->setFontSize(16);
-        label->setForeColor(colors::kCyan);
+        label->setForeColor(bgr::kCyan);
         label->setVisible(true);
         label->setCaption(text);
     }

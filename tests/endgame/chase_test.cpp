@@ -33,11 +33,11 @@ protected:
     }
     bool exitAt(float left, float top) { return form1().Command1.left() == left && form1().Command1.top() == top; }
     bool exitAtHome() { return exitAt(3840, 2760); }
-    // First log line at or after `from` that starts with `prefix`.
-    std::size_t logIndex(std::size_t from, const std::string& prefix) const {
-        for (std::size_t i = from; i < host.log.size(); ++i)
-            if (host.log[i].rfind(prefix, 0) == 0) return i;
-        return host.log.size();
+    // The first change of the object's property at or after event `from`.
+    std::size_t changeIndex(std::size_t from, const platform::Object& object, platform::Property property) const {
+        for (std::size_t i = from; i < host.events.size(); ++i)
+            if (host.events[i].changes(object, property)) return i;
+        return host.events.size();
     }
 };
 
@@ -115,13 +115,13 @@ TEST_F(Chase, FromTheSixthClickEveryThirdWrigglesAndTheOthersEscapeOnGreen) {
                 EXPECT_TRUE(exitAt(left, top));
                 EXPECT_FALSE(state().Mozomozo);
             });
-        const std::size_t from = host.log.size();
+        const std::size_t from = host.events.size();
         click(form1().Command1);
         EXPECT_EQ(form1().backColor(), c.background);
         EXPECT_TRUE(exitAt(left, top));
         EXPECT_EQ(state().Mozomozo, c.wriggles);
-        const std::size_t colour = logIndex(from, "Form1.BackColor = ");
-        const std::size_t moved = logIndex(from, "Form1.Command1.Geometry = ");
+        const std::size_t colour = changeIndex(from, form1(), platform::Property::BackColor);
+        const std::size_t moved = changeIndex(from, form1().Command1, platform::Property::Geometry);
         // A wriggle moves first and colours after; an escape colours first.
         if (c.wriggles) EXPECT_LT(moved, colour);
         else EXPECT_LT(colour, moved);
@@ -178,7 +178,11 @@ TEST_F(Chase, FileExitAfterAHitDefeatsTheButtonWithoutTouchingItAndAgainRepeatsT
         EXPECT_TRUE(state().ButtonDown);
         EXPECT_TRUE(exitAt(left, top));
         EXPECT_EQ(f.Command1.enabled(), enabled);
-        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "Form1.BackColor = 00000000"), round);
+        EXPECT_EQ(std::count_if(host.events.begin(), host.events.end(),
+                                [&](const headless::Event& e) {
+                                    return e.changes(f, platform::Property::BackColor) && e.value == "00000000";
+                                }),
+                  round);
     }
     EXPECT_EQ(state().CloseCount, 7);
 }

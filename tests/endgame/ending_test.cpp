@@ -94,26 +94,26 @@ protected:
         shown_ = {f.caption(),      f.Label1.caption(),         Hex(f.Label1.foreColor()),
                   f.Label2.caption(), Hex(f.Label2.foreColor()), Hex(f.backColor())};
         boxesBefore_ = host.boxes.size();
-        from_ = host.log.size();
+        from_ = host.events.size();
         click(f.Command1);
     }
-    // The screens as they stood at each 3000 ms pause, read from the change log.
-    std::vector<Screen> screens() const {
+    // The screens as they stood at each 3000 ms pause, from the changes made.
+    std::vector<Screen> screens() {
+        using platform::Property;
+        const game::Form1& f = form1();
+        const std::pair<const platform::Object*, Property> fields[] = {
+            {&f, Property::Caption},          {&f.Label1, Property::Caption}, {&f.Label1, Property::ForeColor},
+            {&f.Label2, Property::Caption},   {&f.Label2, Property::ForeColor}, {&f, Property::BackColor}};
         std::vector<Screen> result;
         Screen now = shown_;
-        for (std::size_t i = from_; i < host.log.size(); ++i) {
-            const std::string& line = host.log[i];
-            auto take = [&](const std::string& prefix, std::string& field) {
-                if (line.rfind(prefix, 0) == 0) field = line.substr(prefix.size());
-            };
-            take("Form1.Caption = ", now.caption);
-            take("Form1.Label1.Caption = ", now.line1);
-            take("Form1.Label1.ForeColor = ", now.line1Color);
-            take("Form1.Label2.Caption = ", now.line2);
-            take("Form1.Label2.ForeColor = ", now.line2Color);
-            take("Form1.BackColor = ", now.background);
-            if (line == "sleep 3000") {
-                EXPECT_EQ(host.log[i - 1], "Form1 refreshed") << "screen " << result.size() + 1 << " not painted";
+        std::string* slots[] = {&now.caption, &now.line1, &now.line1Color, &now.line2, &now.line2Color, &now.background};
+        for (std::size_t i = from_; i < host.events.size(); ++i) {
+            const headless::Event& e = host.events[i];
+            for (std::size_t k = 0; k < std::size(fields); ++k)
+                if (e.changes(*fields[k].first, fields[k].second)) *slots[k] = e.value;
+            if (isScreenPause(e)) {
+                EXPECT_EQ(host.events[i - 1].kind, headless::Event::Kind::Refreshed)
+                    << "screen " << result.size() + 1 << " not painted";
                 result.push_back(now);
             }
         }
@@ -122,13 +122,16 @@ protected:
     // Everything after the last screen's pause.
     std::vector<std::string> afterTheScreens() const {
         std::size_t last = from_;
-        for (std::size_t i = from_; i < host.log.size(); ++i)
-            if (host.log[i] == "sleep 3000") last = i + 1;
-        return {host.log.begin() + static_cast<std::ptrdiff_t>(last), host.log.end()};
+        for (std::size_t i = from_; i < host.events.size(); ++i)
+            if (isScreenPause(host.events[i])) last = i + 1;
+        return host.eventLines(last);
     }
     std::size_t logIndex(const std::string& line) const {
-        const auto begin = host.log.begin() + static_cast<std::ptrdiff_t>(from_);
-        return static_cast<std::size_t>(std::find(begin, host.log.end(), line) - host.log.begin());
+        const std::vector<std::string> lines = host.eventLines(from_);
+        return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+    }
+    static bool isScreenPause(const headless::Event& e) {
+        return e.kind == headless::Event::Kind::Slept && e.milliseconds == 3000;
     }
     std::size_t boxesBefore_ = 0;
 

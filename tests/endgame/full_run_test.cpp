@@ -38,9 +38,9 @@ TEST_F(FullRun, NormalModeFromMainToTheEnd) {
     playToTheFinalPrompt();
     lastClick();
     EXPECT_EQ(boxTitles(), AllBoxes("Welcome to もちたま", "おめでとう"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 0 回でした"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 神"));
-    EXPECT_FALSE(logHas("Form1.Label1.Caption = クリア所要時間は"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "0 回でした"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "神"));
+    EXPECT_FALSE(changedTo(form1().Label1, platform::Property::Caption, "クリア所要時間は"));
     EXPECT_EQ(readIni(), Cleared(DefaultRecordText()));
 }
 
@@ -53,8 +53,8 @@ TEST_F(FullRun, TimeAttackFromMainToTheEndSetsANewRecord) {
     playToTheFinalPrompt(started + 83500);
     lastClick();
     EXPECT_EQ(boxTitles(), AllBoxes("もちたま TIME ATTACK", "もちたま TIME ATTACK"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 83.5 秒"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 9999 秒 → 83.5 秒"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "83.5 秒"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "9999 秒 → 83.5 秒"));
     EXPECT_EQ(readIni(), WithKeyLine(Cleared(DefaultRecordText()), "Time", "1st=83.5"));
 }
 
@@ -65,8 +65,8 @@ TEST_F(FullRun, CountsOfEarlierRunsRateThePlayerAndAreClearedAtTheEnd) {
     playToTheFinalPrompt();
     lastClick();
     EXPECT_EQ(boxTitles(), AllBoxes("Welcome to もちたま", "おめでとう"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 5 回でした"));
-    EXPECT_TRUE(logHas("Form1.Label2.Caption = 臆病者なゲーマー"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "5 回でした"));
+    EXPECT_TRUE(changedTo(form1().Label2, platform::Property::Caption, "臆病者なゲーマー"));
     EXPECT_EQ(readIni(), Cleared(file));
 }
 

@@ -44,7 +44,7 @@ TEST_F(MoveExitButtonDraw, EachMoveReseedsOnceDrawsTopBeforeLeftAndSetsTopFirst)
         SCOPED_TRACE(c.top);
         script(c.values);
         const int reseeds = host.randomizeCalls;
-        const std::size_t from = host.log.size();
+        const std::size_t from = host.events.size();
         const std::string oldLeft = std::to_string(static_cast<int>(f.Command1.left()));
         game::MoveExitButton(*game);
         EXPECT_EQ(f.Command1.top(), c.top);
@@ -52,7 +52,7 @@ TEST_F(MoveExitButtonDraw, EachMoveReseedsOnceDrawsTopBeforeLeftAndSetsTopFirst)
         EXPECT_TRUE(host.scriptedRandom.empty());
         EXPECT_EQ(host.randomizeCalls, reseeds + 1);
         const std::string top = std::to_string(static_cast<int>(c.top)), left = std::to_string(static_cast<int>(c.left));
-        EXPECT_EQ(std::vector<std::string>(host.log.begin() + static_cast<std::ptrdiff_t>(from), host.log.end()),
+        EXPECT_EQ(host.eventLines(from),
                   (std::vector<std::string>{"Form1.Command1.Geometry = " + oldLeft + "," + top,
                                             "Form1.Command1.Geometry = " + left + "," + top, "Form1 refreshed"}));
     }

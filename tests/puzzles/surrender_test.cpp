@@ -58,9 +58,13 @@ TEST_P(SurrenderAtStage, ShowsTheHintForThreeSecondsCountsSavesAndEnds) {
     EXPECT_TRUE(state().Surrendered);
     EXPECT_EQ(readIni(), WithKeyLine(RecordText("4", "1", "83.5"), "Kousan", "Kaisu=5"));
     // Painted before the pause, so the hint is what the player sees during it.
-    const auto refreshed = std::find(host.log.begin(), host.log.end(), "Form1 refreshed");
-    ASSERT_NE(refreshed, host.log.end());
-    EXPECT_EQ(*std::next(refreshed), "sleep 3000");
+    const auto refreshed = std::find_if(host.events.begin(), host.events.end(), [&](const headless::Event& e) {
+        return e.kind == headless::Event::Kind::Refreshed && e.form == &f;
+    });
+    ASSERT_NE(refreshed, host.events.end());
+    ASSERT_NE(std::next(refreshed), host.events.end());
+    EXPECT_EQ(std::next(refreshed)->kind, headless::Event::Kind::Slept);
+    EXPECT_EQ(std::next(refreshed)->milliseconds, 3000);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,7 +139,7 @@ TEST_F(Surrender, WhileTheExitButtonWrigglesItIsAHitAndTheNextSurrenderIsReal) {
     confirmSurrender();
     ExpectFarewell(*this, host, "1");
     choose(form1().Kousan);
-    EXPECT_TRUE(logHas("Form1.Label1.Caption = ダメージを与えた後は"));
+    EXPECT_TRUE(changedTo(form1().Label1, platform::Property::Caption, "ダメージを与えた後は"));
     EXPECT_TRUE(host.ended());
 }
 

@@ -11,9 +11,10 @@
 #include <functional>
 #include <vector>
 
+#include "app/window_icon.h"
 #include "backends/qt/qt_form_peer.h"
 #include "backends/qt/qt_services.h"
-#include "platform/object_model.h"
+#include "platform/form.h"
 #include "platform/runtime.h"
 
 namespace qt_test {
@@ -25,8 +26,12 @@ using platform::Geometry;
 
 // The real services, except that ending the program would end the test run
 // with a false success: fail loudly instead.
+// The program as the tests present it to the backend: the game's own name and icon.
+inline qt_backend::Identity TestIdentity() { return {"mochitama", app::windowIcon}; }
+
 class TestServices : public qt_backend::QtServices {
 public:
+    TestServices() : QtServices(TestIdentity()) {}
     [[noreturn]] void End() override {
         std::fputs("unexpected End() in a Qt backend test\n", stderr);
         std::abort();

@@ -229,7 +229,7 @@ TEST_F(ServicesTest, EndStopsAtOnceAfterFlushingOutput) {
         ::dup2(pipeFds[1], STDOUT_FILENO);
         std::atexit([] { std::fputs("[atexit ran]", stdout); });
         std::fputs("written before End", stdout);  // still in stdio's buffer
-        qt_backend::QtServices().End();
+        qt_backend::QtServices(qt_test::TestIdentity()).End();
     }
     ::close(pipeFds[1]);
     std::string out;
@@ -256,12 +256,12 @@ protected:
 };
 
 TEST_F(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstGoes) {
-    auto first = std::make_unique<qt_backend::InstanceLock>(directory, "/games/mochitama/MT.INI");
+    auto first = std::make_unique<qt_backend::InstanceLock>(directory, "mochitama", "/games/mochitama/MT.INI");
     EXPECT_FALSE(first->heldElsewhere());
     EXPECT_FALSE(first->heldElsewhere());  // asking again keeps it
-    qt_backend::InstanceLock second(directory, "/games/mochitama/MT.INI");
+    qt_backend::InstanceLock second(directory, "mochitama", "/games/mochitama/MT.INI");
     EXPECT_TRUE(second.heldElsewhere());
-    qt_backend::InstanceLock elsewhere(directory, "/games/other-copy/MT.INI");
+    qt_backend::InstanceLock elsewhere(directory, "mochitama", "/games/other-copy/MT.INI");
     EXPECT_FALSE(elsewhere.heldElsewhere());
     first.reset();
     EXPECT_FALSE(second.heldElsewhere());
@@ -274,7 +274,7 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        qt_backend::InstanceLock lock(directory, "/games/mochitama/MT.INI");
+        qt_backend::InstanceLock lock(directory, "mochitama", "/games/mochitama/MT.INI");
         const char taken = lock.heldElsewhere() ? 'n' : 'y';
         (void)!::write(ready[1], &taken, 1);
         char c;
@@ -284,7 +284,7 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
     char taken = 0;
     ASSERT_EQ(::read(ready[0], &taken, 1), 1);
     EXPECT_EQ(taken, 'y');
-    qt_backend::InstanceLock mine(directory, "/games/mochitama/MT.INI");
+    qt_backend::InstanceLock mine(directory, "mochitama", "/games/mochitama/MT.INI");
     EXPECT_TRUE(mine.heldElsewhere());
     (void)!::write(quit[1], "x", 1);
     int status = 0;
@@ -295,22 +295,22 @@ TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
 
 TEST_F(InstanceLockTest, NamesDependOnTheRecordFileOnly) {
     using qt_backend::InstanceLock;
-    EXPECT_EQ(InstanceLock::lockFileName("/games/mochitama/MT.INI"), InstanceLock::lockFileName("/games/./mochitama/MT.INI"));
-    EXPECT_NE(InstanceLock::lockFileName("/games/mochitama/MT.INI"), InstanceLock::lockFileName("/games/mochitama2/MT.INI"));
+    EXPECT_EQ(InstanceLock::lockFileName("mochitama", "/games/mochitama/MT.INI"), InstanceLock::lockFileName("mochitama", "/games/./mochitama/MT.INI"));
+    EXPECT_NE(InstanceLock::lockFileName("mochitama", "/games/mochitama/MT.INI"), InstanceLock::lockFileName("mochitama", "/games/mochitama2/MT.INI"));
     // Two names of one file, through a link, are one lock.
     std::filesystem::create_directory(directory / "records");
     std::filesystem::create_directory_symlink(directory / "records", directory / "link");
-    EXPECT_EQ(InstanceLock::lockFileName(directory / "records" / "MT.INI"),
-              InstanceLock::lockFileName(directory / "link" / "MT.INI"));
+    EXPECT_EQ(InstanceLock::lockFileName("mochitama", directory / "records" / "MT.INI"),
+              InstanceLock::lockFileName("mochitama", directory / "link" / "MT.INI"));
 }
 
 TEST(InstanceLockDirectory, RuntimeDirectoryElsePrivateTmp) {
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string keep = saved != nullptr ? saved : "";
     ::setenv("XDG_RUNTIME_DIR", "/", 1);
-    EXPECT_EQ(qt_backend::InstanceLock::defaultLockDirectory(), "/");
+    EXPECT_EQ(qt_backend::InstanceLock::defaultLockDirectory("mochitama"), "/");
     ::unsetenv("XDG_RUNTIME_DIR");
-    const std::filesystem::path fallback = qt_backend::InstanceLock::defaultLockDirectory();
+    const std::filesystem::path fallback = qt_backend::InstanceLock::defaultLockDirectory("mochitama");
     EXPECT_EQ(fallback, "/tmp/mochitama-" + std::to_string(::getuid()));
     EXPECT_TRUE(std::filesystem::is_directory(fallback));
     EXPECT_EQ(std::filesystem::status(fallback).permissions(), std::filesystem::perms::owner_all);

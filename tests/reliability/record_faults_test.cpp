@@ -168,11 +168,16 @@ TEST_P(RecordFault, IsToldAndLeavesNothingStray) {
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         if (moment() != Moment::QuitAtTheQuestion && moment() != Moment::Surrender) {
             // The results went on after the boxes: the last letter flashed.
-            const auto& log = host.log;
-            const auto lastBox = std::find_if(log.rbegin(), log.rend(),
-                                              [](const std::string& l) { return l.rfind("box [.INI Write Error]", 0) == 0; });
-            ASSERT_NE(lastBox, log.rend());
-            EXPECT_NE(std::find(log.rbegin(), lastBox, "Form1.Label5.Visible = 1"), lastBox);
+            const auto& events = host.events;
+            const auto lastBox = std::find_if(events.rbegin(), events.rend(), [](const headless::Event& e) {
+                return e.kind == headless::Event::Kind::BoxShown && e.value.rfind("[.INI Write Error]", 0) == 0;
+            });
+            ASSERT_NE(lastBox, events.rend());
+            EXPECT_NE(std::find_if(events.rbegin(), lastBox,
+                                   [&](const headless::Event& e) {
+                                       return e.changes(form1().Label5, platform::Property::Visible) && e.value == "1";
+                                   }),
+                      lastBox);
         }
     }
     // Every box after the step began came from the step itself or the fault.

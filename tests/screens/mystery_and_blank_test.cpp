@@ -115,14 +115,14 @@ TEST_F(VersionDialog, OpensOnceShowsTheVersionAndClosesWithOkOrTheCloseBox) {
     choose(form1().Version);
     EXPECT_TRUE(form2().visible());
     EXPECT_EQ(form2().Label5.caption(), "Ver 1.10");
-    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "Form2 loaded"), 1);
+    EXPECT_EQ(timesLoaded(form2()), 1);
     click(form2().Command1);
     EXPECT_FALSE(form2().loaded());
     choose(form1().Version);
     host.close(form2());
     EXPECT_FALSE(form2().loaded());
     EXPECT_FALSE(host.ended());
-    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "Form2 loaded"), 2);
+    EXPECT_EQ(timesLoaded(form2()), 2);
 }
 
 TEST_F(VersionDialog, TheMainWindowKeepsWorkingWhileItIsOpen) {

@@ -1,5 +1,6 @@
 #include "support/game_script.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -203,10 +204,16 @@ std::vector<std::string> GameScript::boxTitles() const {
 
 const headless::ShownBox& GameScript::lastBox() const { return host.boxes.back(); }
 
-bool GameScript::logHas(const std::string& line) const {
-    for (const auto& l : host.log)
-        if (l == line) return true;
-    return false;
+int GameScript::timesLoaded(const platform::Form& form) const {
+    return static_cast<int>(std::count_if(host.events.begin(), host.events.end(), [&](const headless::Event& e) {
+        return e.kind == headless::Event::Kind::Loaded && e.form == &form;
+    }));
+}
+
+bool GameScript::changedTo(const platform::Object& object, platform::Property property,
+                           const std::string& value) const {
+    return std::any_of(host.events.begin(), host.events.end(),
+                       [&](const headless::Event& e) { return e.changes(object, property) && e.value == value; });
 }
 
 }  // namespace script

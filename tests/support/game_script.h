@@ -81,7 +81,10 @@ protected:
     // ---- what the player sees
     std::vector<std::string> boxTitles() const;
     const headless::ShownBox& lastBox() const;
-    bool logHas(const std::string& line) const;
+    // How often the form was loaded so far.
+    int timesLoaded(const platform::Form& form) const;
+    // Some change set the object's property to this value.
+    bool changedTo(const platform::Object& object, platform::Property property, const std::string& value) const;
 };
 
 }  // namespace script

@@ -2,18 +2,20 @@
 // The test backend: no pixels. A virtual clock, one event queue, timers that
 // fire in virtual time, Sleep that moves the clock without firing anything,
 // and a scripted player whose message-box expectations fail loudly both ways.
+// What the program does is kept as typed events.
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/object_model.h"
+#include "backends/headless/events.h"
+#include "backends/headless/virtual_clock.h"
+#include "platform/form.h"
 #include "platform/services.h"
 
 namespace headless {
@@ -63,7 +65,8 @@ public:
     std::filesystem::path userDataDirectory;
 
     // ---- the virtual clock
-    int64_t nowMs() const { return nowMs_; }
+    int64_t nowMs() const { return clock_.nowMs(); }
+    VirtualClock& clock() { return clock_; }
     // Where the time-of-day clock stands at virtual time 0.
     void setStartOfDay(double secondsSinceMidnight);
     // Scripted random numbers, used before any generated ones.
@@ -91,9 +94,11 @@ public:
 
     // ---- what happened
     std::vector<ShownBox> boxes;
-    std::vector<std::string> log;  // every control change, refresh, sleep, keystroke
+    std::vector<Event> events;
     std::vector<std::string> sentKeys;
     int refreshCount = 0;
+    // The events from `from` on as lines, for messages and whole sequences.
+    std::vector<std::string> eventLines(std::size_t from = 0) const;
 
     // ---- platform::Services
     std::unique_ptr<platform::FormPeer> createPeer(platform::Form& form) override;
@@ -116,26 +121,21 @@ public:
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
     // ---- used by the peers
-    void timerChanged(platform::Timer& timer);
-    void timerGone(platform::Timer& timer);
     void formShown(platform::Form& form);
     void formGone(platform::Form& form);
-    void record(std::string line) { log.push_back(std::move(line)); }
+    void record(Event event);
 
 private:
     void guarded(const std::function<void()>& action);
-    void runQueued();
-    void runDueTimers(int64_t until);
+    void playerActs(std::string what);
     platform::Form* focusedForm() const;
     void requireRunning(const char* what) const;
 
     std::filesystem::path programDirectory_;
-    int64_t nowMs_ = 0;
+    VirtualClock clock_;
     double startOfDaySeconds_ = 12 * 3600.0;
     bool ended_ = false;
     std::deque<ExpectedBox> expected_;
-    std::deque<std::function<void()>> queue_;
-    std::map<platform::Timer*, int64_t> dueAt_;
     std::vector<platform::Form*> shownOrder_;
     std::mt19937_64 generator_;
 };

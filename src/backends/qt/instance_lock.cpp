@@ -32,28 +32,29 @@ bool isPrivateDirectory(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::filesystem::path InstanceLock::defaultLockDirectory() {
+std::filesystem::path InstanceLock::defaultLockDirectory(const std::string& programName) {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/') {
         std::error_code ec;
         if (std::filesystem::is_directory(runtime, ec)) return runtime;
     }
-    const std::filesystem::path fallback = "/tmp/mochitama-" + std::to_string(::getuid());
+    const std::filesystem::path fallback = "/tmp/" + programName + "-" + std::to_string(::getuid());
     ::mkdir(fallback.c_str(), 0700);
     return fallback;
 }
 
-std::string InstanceLock::lockFileName(const std::filesystem::path& recordFile) {
+std::string InstanceLock::lockFileName(const std::string& programName, const std::filesystem::path& recordFile) {
     // Through links, so that two names of one file are one lock.
     std::error_code ec;
     std::filesystem::path canonical = std::filesystem::weakly_canonical(recordFile, ec);
     if (ec) canonical = recordFile;
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a(canonical.string())));
-    return std::string("mochitama-") + hex + ".lock";
+    return programName + "-" + hex + ".lock";
 }
 
-InstanceLock::InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& recordFile)
-    : lockFile_(std::move(lockDirectory) / lockFileName(recordFile)) {}
+InstanceLock::InstanceLock(std::filesystem::path lockDirectory, const std::string& programName,
+                           const std::filesystem::path& recordFile)
+    : lockFile_(std::move(lockDirectory) / lockFileName(programName, recordFile)) {}
 
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0) ::close(fd_);

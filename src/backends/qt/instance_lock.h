@@ -10,7 +10,9 @@ namespace qt_backend {
 class InstanceLock {
 public:
     // lockDirectory: where the lock files live (see defaultLockDirectory).
-    InstanceLock(std::filesystem::path lockDirectory, const std::filesystem::path& recordFile);
+    // programName: the lock file's prefix, as in <programName>-<hash>.lock.
+    InstanceLock(std::filesystem::path lockDirectory, const std::string& programName,
+                 const std::filesystem::path& recordFile);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -22,11 +24,11 @@ public:
 
     const std::filesystem::path& lockFile() const { return lockFile_; }
 
-    // $XDG_RUNTIME_DIR, else /tmp/mochitama-<uid> (created 0700, ours alone).
-    static std::filesystem::path defaultLockDirectory();
+    // $XDG_RUNTIME_DIR, else /tmp/<programName>-<uid> (created 0700, ours alone).
+    static std::filesystem::path defaultLockDirectory(const std::string& programName);
     // The lock file's name for a record file: copies that keep their records
     // apart do not collide, copies that share them do, wherever they live.
-    static std::string lockFileName(const std::filesystem::path& recordFile);
+    static std::string lockFileName(const std::string& programName, const std::filesystem::path& recordFile);
 
 private:
     std::filesystem::path lockFile_;

@@ -1,41 +1,48 @@
 #pragma once
 // The Qt side of one loaded form: a top-level window with an optional menu
-// bar above the designed client area, the form's controls inside it and a
-// QTimer per timer. It copies properties and forwards input; the game's rules
-// stay in the core.
-#include <QMargins>
+// bar above the designed client area, a view per control, the form's menus
+// and a QTimer per timer. It copies properties and forwards input; the game's
+// rules stay in the core.
 #include <QObject>
 #include <QPointer>
-#include <QSize>
 #include <QWidget>
 #include <map>
-#include <optional>
+#include <memory>
 
-#include "platform/object_model.h"
+#include "backends/qt/control_views.h"
+#include "backends/qt/form_menus.h"
+#include "backends/qt/widgets.h"
+#include "backends/qt/window_geometry.h"
+#include "platform/form.h"
 
 class QAction;
-class QKeyEvent;
 class QMenu;
 class QMenuBar;
 class QTimer;
-class QWidget;
 
 namespace qt_backend {
 
-class QtFormPeer : public QObject, public platform::FormPeer {
+class WindowRegistry;
+
+class QtFormPeer : public QObject, public platform::FormPeer, private FormInput {
 public:
-    explicit QtFormPeer(platform::Form& form);
+    QtFormPeer(platform::Form& form, WindowRegistry& registry);
     ~QtFormPeer() override;
     QtFormPeer(const QtFormPeer&) = delete;
     QtFormPeer& operator=(const QtFormPeer&) = delete;
 
-    void changed(platform::Object& object, platform::Property property) override;
+    // ---- platform::FormPeer
+    void formChanged(platform::Property property) override;
+    void controlChanged(platform::Control& control, platform::Property property) override;
+    void menuChanged(platform::Menu& menu, platform::Property property) override;
+    void timerChanged(platform::Timer& timer, platform::Property property) override;
     void refresh() override;
-    float outerLeft() const override;
-    float outerTop() const override;
-    float outerWidth() const override;
-    float outerHeight() const override;
+    float outerLeft() const override { return geometry_->outerLeft(); }
+    float outerTop() const override { return geometry_->outerTop(); }
+    float outerWidth() const override { return geometry_->outerWidth(); }
+    float outerHeight() const override { return geometry_->outerHeight(); }
 
+    // ---- what the tests look at
     platform::Form& form() const { return form_; }
     QWidget* window() const { return window_; }
     QWidget* clientArea() const { return client_; }
@@ -43,65 +50,37 @@ public:
     // The widget of a label, button or frame; the QMenu of a top-level menu;
     // the action of a menu entry (a top-level menu's is its menu action).
     QWidget* widget(const platform::Control& control) const;
-    QMenu* menu(const platform::Menu& menu) const;
-    QAction* action(const platform::Menu& menu) const;
+    QMenu* menu(const platform::Menu& menu) const { return menus_->menu(menu); }
+    QAction* action(const platform::Menu& menu) const { return menus_->action(menu); }
     QTimer* timer(const platform::Timer& timer) const;
-
-    // The frame the window has, or will have once the window manager has
-    // framed it.
-    QMargins frameMargins() const;
-    // Notes the frame once the window manager has put one around the window.
-    void learnFrame() const;
-    // The frame a framed window of ours will get, before it has one (window
-    // may be nullptr).
-    static QMargins expectedFrame(const QWidget* window);
-
-    // Where a message box belongs: the active form window, else the form
-    // window shown last that is still visible; nullptr when none is.
-    static QWidget* dialogParent();
-    // Paints every window of ours as it stands now (before a blocking pause).
-    static void repaintShownWindows();
-
-    // Input from the widgets, on its way to the core.
-    void backgroundPressed();
-    void keyPressed(const QKeyEvent& event);
-    void closeRequested();
-    void labelClicked(platform::Control& label);
+    QMargins frameMargins() const { return geometry_->frameMargins(); }
 
 private:
+    // ---- FormInput: from the widgets, on the way to the core
+    void backgroundPressed() override;
+    void keyPressed(const QKeyEvent& event) override;
+    void closeRequested() override;
+    void labelClicked(platform::Control& label) override;
+    void frameMayHaveChanged() override { geometry_->learnFrame(); }
+
     void buildWindow();
-    void buildControl(platform::Control& control);
-    void buildMenus();
+    void buildControls();
     void buildTimers();
-
-    void applyForm(platform::Property property);
-    void applyControl(platform::Control& control, platform::Property property);
-    void applyMenu(platform::Menu& menu, platform::Property property);
-    void applyTimer(platform::Timer& timer);
-    void applyLabelColours(platform::Control& control);
     void applyTabOrder();
-
+    void applyTimer(platform::Timer& timer);
     void showWindow();
-    void moveFrame(bool left, bool top);
-    void relayout();
-    QSize clientSize() const;
-    int menuBarHeight() const;
+    void focusFirstButton();
     QFont formFont() const;
 
     platform::Form& form_;
+    WindowRegistry& registry_;
     QPointer<QWidget> window_;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
-    std::map<const platform::Control*, QWidget*> widgets_;
-    std::map<const platform::Menu*, QMenu*> menus_;
-    std::map<const platform::Menu*, QAction*> actions_;
+    std::unique_ptr<WindowGeometry> geometry_;
+    std::unique_ptr<FormMenus> menus_;
+    std::map<const platform::Control*, std::unique_ptr<ControlView>> views_;
     std::map<const platform::Timer*, QTimer*> timers_;
-    // Left and Top as last applied; the window is unplaced until they change.
-    float placedLeft_, placedTop_;
-    bool positioned_ = false;
-    bool shownOnce_ = false;
-    mutable std::optional<QMargins> knownFrame_;
-    mutable std::optional<QMargins> estimatedFrame_;
 };
 
 }  // namespace qt_backend

@@ -20,25 +20,28 @@
 #include "backends/qt/message_box.h"
 #include "backends/qt/qt_form_peer.h"
 #include "backends/qt/units.h"
+#include "backends/qt/window_registry.h"
 #include "backends/qt/x11.h"
 
 namespace qt_backend {
 
 float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f; }
 
-QtServices::QtServices() { QApplication::setQuitOnLastWindowClosed(false); }
+QtServices::QtServices(Identity identity) : registry_(std::make_unique<WindowRegistry>(std::move(identity))) {
+    QApplication::setQuitOnLastWindowClosed(false);
+}
 
 QtServices::~QtServices() = default;
 
 std::unique_ptr<platform::FormPeer> QtServices::createPeer(platform::Form& form) {
-    return std::make_unique<QtFormPeer>(form);
+    return std::make_unique<QtFormPeer>(form, *registry_);
 }
 
 platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // Heap and guarded: the box's parent window may be unloaded by a timer
     // while the box is open, taking the box with it.
-    QWidget* owner = QtFormPeer::dialogParent();
-    QPointer<QMessageBox> box = buildMessageBox(request, owner, QtFormPeer::expectedFrame(owner));
+    QWidget* owner = registry_->dialogParent();
+    QPointer<QMessageBox> box = buildMessageBox(request, owner, registry_->expectedFrame(owner));
     // The frame is noted while the box is still up: once the box is answered
     // the window manager takes the frame away in its own time.
     unsigned long frame = 0;
@@ -48,7 +51,7 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // What the box covered is painted again before the program goes on: a
     // scene may block right after it, with nothing repainted meanwhile.
     if (frame != 0) waitUntilOffScreen(frame, 200);
-    QtFormPeer::repaintShownWindows();
+    registry_->repaintShownWindows();
     const platform::MsgResult answer = answerOf(box.data(), request.buttons);
     delete box.data();
     return answer;
@@ -57,7 +60,7 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
 void QtServices::Sleep(uint32_t milliseconds) {
     // The windows stand painted during the pause (a box closed just before
     // it leaves no hole); nothing else happens until it is over.
-    QtFormPeer::repaintShownWindows();
+    registry_->repaintShownWindows();
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -115,7 +118,10 @@ float QtServices::ScreenHeightTwips() {
 }
 
 bool QtServices::PreviousInstance(const std::filesystem::path& recordFile) {
-    if (!instanceLock_) instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(), recordFile);
+    if (!instanceLock_) {
+        const std::string& name = registry_->identity().name;
+        instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(name), name, recordFile);
+    }
     return instanceLock_->heldElsewhere();
 }
 
@@ -128,10 +134,10 @@ std::filesystem::path QtServices::ProgramDirectory() {
 
 std::filesystem::path QtServices::UserDataDirectory() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
-        return std::filesystem::path(data) / "mochitama";
+        return std::filesystem::path(data) / registry_->identity().name;
     const char* home = std::getenv("HOME");
     const std::filesystem::path base = home != nullptr && home[0] != '\0' ? home : QDir::homePath().toStdString();
-    return base / ".local" / "share" / "mochitama";
+    return base / ".local" / "share" / registry_->identity().name;
 }
 
 void QtServices::SetCurrentDirectory(const std::filesystem::path& directory) {

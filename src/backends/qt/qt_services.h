@@ -3,17 +3,19 @@
 #include <memory>
 #include <random>
 
+#include "backends/qt/identity.h"
 #include "platform/services.h"
 
 namespace qt_backend {
 
 class InstanceLock;
+class WindowRegistry;
 
 class QtServices : public platform::Services {
 public:
     // Needs the QApplication. The program's last window closing does not end
     // it: the core decides when the program ends.
-    QtServices();
+    explicit QtServices(Identity identity);
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
@@ -34,7 +36,11 @@ public:
     std::filesystem::path UserDataDirectory() override;
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
+    // What the peers share; for the benchmarks and tests that look inside.
+    WindowRegistry& registry() { return *registry_; }
+
 private:
+    std::unique_ptr<WindowRegistry> registry_;
     std::mt19937 random_;
     std::unique_ptr<InstanceLock> instanceLock_;
 };

@@ -34,7 +34,7 @@ float toTwips(int pixels, double dpi) {
 float toTwips(int pixels) { return toTwips(pixels, logicalDpi()); }
 
 QColor toQColor(platform::Color color) {
-    return QColor(platform::kRed(color), platform::kGreen(color), platform::kBlue(color));
+    return QColor(platform::redOf(color), platform::greenOf(color), platform::blueOf(color));
 }
 
 }  // namespace qt_backend

@@ -11,12 +11,12 @@ void Form1::Space_Click() {
     if (s.SpaceCount != 3 || s.Stage >= 20) return;
 
     // The secret of the title window, for two seconds.
-    setBackColor(colors::kBlue);
+    setBackColor(bgr::kBlue);
     Label1.setFontSize(24);
     Label1.setCaption("TIME ATTACK MODE");
     Label1.setVisible(true);
     Label2.setFontSize(24);
-    Label2.setForeColor(colors::kRed);
+    Label2.setForeColor(bgr::kRed);
     Label2.setCaption("←↑→↓←↑→↓");
     Label2.setVisible(true);
     Timer2.setEnabled(true);

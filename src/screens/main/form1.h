@@ -1,14 +1,14 @@
 #pragma once
 // The main window, where nearly the whole game is played. Declared once here;
 // each part of the game defines the handlers it owns in its own folder.
-#include "platform/object_model.h"
+#include "platform/form.h"
 
 namespace game {
 
 class Game;
 
-// Colours of the main window (0x00BBGGRR).
-namespace colors {
+// The main window's colours, as 0x00BBGGRR values.
+namespace bgr {
 inline constexpr platform::Color kDarkCyan = 0x00808000;  // the game's own colour
 inline constexpr platform::Color kBlue = 0x00FF0000;
 inline constexpr platform::Color kRed = 0x000000FF;
@@ -20,7 +20,7 @@ inline constexpr platform::Color kPurple = 0x00BC0C6F;
 inline constexpr platform::Color kHitTeal = 0x0058700B;
 inline constexpr platform::Color kNextStepPurple = 0x00994C9A;
 inline constexpr platform::Color kLetterPink = 0x00FF80FF;
-}  // namespace colors
+}  // namespace bgr
 
 // Where the Exit button lives, and where the surrender button starts.
 inline constexpr float kExitHomeLeft = 3840, kExitHomeTop = 2760;

@@ -66,7 +66,7 @@ Form1::Form1(Game& game)
     designBorder(platform::BorderStyle::FixedSingle);
     designClientSize(5115, 3600);
     designIcon("mochitama");
-    setBackColor(colors::kDarkCyan);
+    setBackColor(bgr::kDarkCyan);
     designControls();
     designMenus();
     endDesign();
@@ -88,14 +88,14 @@ void Form1::designControls() {
     const platform::FontSpec banner{kGothic, 12, true};
     const platform::FontSpec letter{kGothic, 48, false};
     const platform::FontSpec message{kPGothic, 15.75f, true};
-    DesignLabel(Label8, "", {2640, 3240, 1455, 255}, 12, colors::kWhite, banner, Alignment::Right);
-    DesignLabel(Label7, "ただいまの記録", {720, 3240, 1815, 255}, 11, colors::kWhite, banner, Alignment::Center);
-    DesignLabel(Label6, "TIME ATTACK MODE", {120, 120, 4815, 255}, 10, colors::kWhite, banner, Alignment::Center);
-    DesignLabel(Label5, "り", {3720, 720, 975, 975}, 8, colors::kLetterPink, letter, Alignment::Left);
-    DesignLabel(Label4, "わ", {2160, 720, 975, 975}, 7, colors::kLetterPink, letter, Alignment::Left);
-    DesignLabel(Label3, "お", {480, 720, 975, 975}, 6, colors::kLetterPink, letter, Alignment::Left);
-    DesignLabel(Label2, "", {120, 1320, 4815, 495}, 3, colors::kRed, message, Alignment::Center);
-    DesignLabel(Label1, "", {120, 600, 4815, 615}, 2, colors::kRed, message, Alignment::Center);
+    DesignLabel(Label8, "", {2640, 3240, 1455, 255}, 12, bgr::kWhite, banner, Alignment::Right);
+    DesignLabel(Label7, "ただいまの記録", {720, 3240, 1815, 255}, 11, bgr::kWhite, banner, Alignment::Center);
+    DesignLabel(Label6, "TIME ATTACK MODE", {120, 120, 4815, 255}, 10, bgr::kWhite, banner, Alignment::Center);
+    DesignLabel(Label5, "り", {3720, 720, 975, 975}, 8, bgr::kLetterPink, letter, Alignment::Left);
+    DesignLabel(Label4, "わ", {2160, 720, 975, 975}, 7, bgr::kLetterPink, letter, Alignment::Left);
+    DesignLabel(Label3, "お", {480, 720, 975, 975}, 6, bgr::kLetterPink, letter, Alignment::Left);
+    DesignLabel(Label2, "", {120, 1320, 4815, 495}, 3, bgr::kRed, message, Alignment::Center);
+    DesignLabel(Label1, "", {120, 600, 4815, 615}, 2, bgr::kRed, message, Alignment::Center);
 
     Timer1.onTick = [this] { Timer1_Timer(); };
     Timer2.onTick = [this] { Timer2_Timer(); };

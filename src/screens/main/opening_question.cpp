@@ -26,15 +26,15 @@ void Form1::Form_Load() {
         label->setVisible(false);
     for (platform::CommandButton* button : {&Command1, &Command2, &Command3, &Command4, &Command5})
         button->setVisible(false);
-    setBackColor(colors::kDarkCyan);
+    setBackColor(bgr::kDarkCyan);
 
     game_.MsgBox("『もちたま』の世界へようこそ\r\n頑張ってこのソフト、終わらせてみてね", kWelcomeTitle);
 
     Label1.setVisible(true);
-    Label1.setForeColor(colors::kCyan);
+    Label1.setForeColor(bgr::kCyan);
     Label1.setCaption("やめるなら今のうちよ");
     Label2.setVisible(true);
-    Label2.setForeColor(colors::kCyan);
+    Label2.setForeColor(bgr::kCyan);
     Label2.setCaption("やめとく？");
     Command4.setVisible(true);
     Command5.setVisible(true);

@@ -3,7 +3,7 @@
 // for the key sequence that turns on time-attack mode.
 #include <array>
 
-#include "platform/object_model.h"
+#include "platform/form.h"
 
 namespace game {
 

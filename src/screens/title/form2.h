@@ -1,6 +1,6 @@
 #pragma once
 // The version dialog: the name, the version and a credit; no part in the game.
-#include "platform/object_model.h"
+#include "platform/form.h"
 
 namespace game {
 

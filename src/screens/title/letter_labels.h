@@ -1,7 +1,7 @@
 #pragma once
 // The program's name in coloured letters, as the title window and the
 // version dialog both show it.
-#include "platform/object_model.h"
+#include "platform/form.h"
 
 namespace game {
 

@@ -1,6 +1,6 @@
 #include "screens/title/place_form.h"
 
-#include "platform/object_model.h"
+#include "platform/form.h"
 #include "platform/services.h"
 
 namespace game {

@@ -1,18 +1,18 @@
-#include "backends/qt/window_icon.h"
+#include "app/window_icon.h"
 
 #include <QPainter>
 #include <algorithm>
 
 #include "backends/qt/fonts.h"
 
-namespace qt_backend {
+namespace app {
 
 namespace {
 
 // The 16-colour palette the icon keeps to.
-const QColor kBlue(0, 0, 255);
-const QColor kDarkBlue(0, 0, 128);
-const QColor kDarkCyan(0, 128, 128);
+const QColor kBlueQColor(0, 0, 255);
+const QColor kDarkBlueQColor(0, 0, 128);
+const QColor kDarkCyanQColor(0, 128, 128);
 
 struct Letter {
     const char* text;
@@ -25,7 +25,7 @@ struct Letter {
 
 QImage renderWindowIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(kDarkBlue);
+    image.fill(kDarkBlueQColor);
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -36,10 +36,10 @@ QImage renderWindowIcon(int size) {
     // Bevel: light edge (dark cyan) along the top and left, dark edge (dark
     // blue, the background already) along the bottom and right.
     const int bevel = std::max(1, qRound(2 * unit));
-    painter.fillRect(QRect(0, 0, size, bevel), kDarkCyan);
-    painter.fillRect(QRect(0, 0, bevel, size), kDarkCyan);
+    painter.fillRect(QRect(0, 0, size, bevel), kDarkCyanQColor);
+    painter.fillRect(QRect(0, 0, bevel, size), kDarkCyanQColor);
     const QRect inner(bevel, bevel, size - 2 * bevel, size - 2 * bevel);
-    painter.fillRect(inner, kBlue);
+    painter.fillRect(inner, kBlueQColor);
 
     const Letter letters[] = {
         {"も", QColor(255, 0, 0), QColor(128, 0, 0), 0, 0},
@@ -49,7 +49,7 @@ QImage renderWindowIcon(int size) {
     };
 
     QFont font;
-    font.setFamilies(fontFamiliesFor("ＭＳ ゴシック"));
+    font.setFamilies(qt_backend::fontFamiliesFor("ＭＳ ゴシック"));
     font.setBold(true);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setPixelSize(std::max(4, qRound(13 * unit)));
@@ -72,10 +72,10 @@ QImage renderWindowIcon(int size) {
 }
 
 QIcon windowIcon(const std::string& name) {
-    if (name != "mochitama") return {};
+    if (name != kIconName) return {};
     QIcon icon;
     for (int size : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(renderWindowIcon(size)));
     return icon;
 }
 
-}  // namespace qt_backend
+}  // namespace app

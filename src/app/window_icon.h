@@ -6,12 +6,15 @@
 #include <QImage>
 #include <string>
 
-namespace qt_backend {
+namespace app {
 
 // The icon drawn at size × size pixels; 32 is its designed size.
 QImage renderWindowIcon(int size);
 
+// The name the main window gives its icon.
+inline constexpr const char* kIconName = "mochitama";
+
 // The icon a form names (empty when the name is empty or unknown).
 QIcon windowIcon(const std::string& name);
 
-}  // namespace qt_backend
+}  // namespace app

@@ -1,0 +1,70 @@
+#include "backends/headless/headless_form_peer.h"
+
+#include <algorithm>
+
+#include "backends/headless/events.h"
+#include "backends/headless/headless_services.h"
+
+namespace headless {
+
+using platform::Property;
+
+HeadlessFormPeer::HeadlessFormPeer(HeadlessServices& services, platform::Form& form)
+    : services_(services), form_(form) {
+    services_.record({.kind = Event::Kind::Loaded, .form = &form_, .formName = form_.name()});
+}
+
+HeadlessFormPeer::~HeadlessFormPeer() {
+    for (platform::Timer* t : form_.timers()) services_.clock().timerGone(*t);
+    services_.formGone(form_);
+    services_.record({.kind = Event::Kind::Unloaded, .form = &form_, .formName = form_.name()});
+}
+
+void HeadlessFormPeer::recordChange(const platform::Object& object, Property property, std::string value) {
+    services_.record({.kind = Event::Kind::Changed,
+                      .form = &form_,
+                      .object = &object,
+                      .formName = form_.name(),
+                      .objectName = &object == &form_ ? std::string() : object.name(),
+                      .property = property,
+                      .value = std::move(value)});
+}
+
+void HeadlessFormPeer::formChanged(Property property) {
+    recordChange(form_, property, valueText(form_, property));
+    if (property != Property::Visible) return;
+    if (form_.visible()) {
+        services_.formShown(form_);
+    } else {
+        services_.formGone(form_);
+    }
+}
+
+void HeadlessFormPeer::controlChanged(platform::Control& control, Property property) {
+    recordChange(control, property, valueText(control, property));
+}
+
+void HeadlessFormPeer::menuChanged(platform::Menu& menu, Property property) {
+    recordChange(menu, property, valueText(menu, property));
+}
+
+void HeadlessFormPeer::timerChanged(platform::Timer& timer, Property property) {
+    recordChange(timer, property, valueText(timer, property));
+    services_.clock().timerChanged(timer);
+}
+
+void HeadlessFormPeer::refresh() {
+    ++services_.refreshCount;
+    services_.record({.kind = Event::Kind::Refreshed, .form = &form_, .formName = form_.name()});
+}
+
+float HeadlessFormPeer::outerLeft() const { return form_.requestedGeometry().left; }
+float HeadlessFormPeer::outerTop() const { return form_.requestedGeometry().top; }
+float HeadlessFormPeer::outerWidth() const {
+    return std::max(form_.requestedGeometry().width, services_.minimumOuterWidth);
+}
+float HeadlessFormPeer::outerHeight() const {
+    return std::max(form_.requestedGeometry().height, services_.minimumOuterHeight);
+}
+
+}  // namespace headless

@@ -1,0 +1,132 @@
+#include "backends/qt/window_geometry.h"
+
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+
+#include "backends/qt/units.h"
+#include "backends/qt/window_registry.h"
+
+namespace qt_backend {
+
+QPoint screenOrigin() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().topLeft() : QPoint();
+}
+
+WindowGeometry::WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar,
+                               WindowRegistry& registry)
+    : form_(form),
+      window_(window),
+      client_(client),
+      bar_(bar),
+      registry_(registry),
+      placedLeft_(form.requestedGeometry().left),
+      placedTop_(form.requestedGeometry().top) {}
+
+QSize WindowGeometry::clientSize() const {
+    // A framed window keeps its designed client area whatever outer size is
+    // asked for; a frameless one is all client area, so the asked size is it.
+    if (form_.borderStyle() == platform::BorderStyle::None) {
+        const platform::Geometry& g = form_.requestedGeometry();
+        return {std::max(1, toPixels(g.width)), std::max(1, toPixels(g.height))};
+    }
+    return {std::max(1, toPixels(form_.clientWidth())), std::max(1, toPixels(form_.clientHeight()))};
+}
+
+int WindowGeometry::menuBarHeight() const {
+    if (!form_.hasVisibleTopMenu()) return 0;
+    return bar_->heightForWidth(clientSize().width());
+}
+
+void WindowGeometry::relayout() {
+    const int heightBefore = window_->height();
+    const QSize client = clientSize();
+    const int bar = menuBarHeight();
+    if (bar > 0) {
+        bar_->setGeometry(0, 0, client.width(), bar);
+        bar_->show();
+    } else {
+        bar_->hide();
+    }
+    client_->setGeometry(0, bar, client.width(), client.height());
+    window_->setFixedSize(client.width(), client.height() + bar);
+    // Until the player has seen it, a placed window keeps its middle where
+    // the program put it: the main window is centred with the menu bar that
+    // its load then hides, and should still be centred as it is shown.
+    const int shrunk = heightBefore - window_->height();
+    if (!shownOnce_ && positioned_ && shrunk != 0) window_->move(window_->pos() + QPoint(0, shrunk / 2));
+}
+
+void WindowGeometry::applyRequested() {
+    if (form_.borderStyle() == platform::BorderStyle::None) relayout();
+    // Only a new Left or Top moves the window: a new size leaves it where it
+    // is, even where the player has dragged it.
+    const platform::Geometry& g = form_.requestedGeometry();
+    if (g.left != placedLeft_ || g.top != placedTop_) {
+        moveFrame(g.left != placedLeft_, g.top != placedTop_);
+        placedLeft_ = g.left;
+        placedTop_ = g.top;
+        positioned_ = true;
+    }
+}
+
+void WindowGeometry::placeIfUnplaced() {
+    if (positioned_) return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize();
+    const QSize outer = window_->size().grownBy(frameMargins());
+    window_->move(screenOrigin() + QPoint((screenSize.width() - outer.width()) / 2,
+                                          (screenSize.height() - outer.height()) / 2));
+    positioned_ = true;
+}
+
+void WindowGeometry::moveFrame(bool left, bool top) {
+    // QWidget::move places a top-level window's frame, as Left and Top do;
+    // the coordinate not asked for stays where the window is.
+    const platform::Geometry& g = form_.requestedGeometry();
+    QPoint place = window_->pos();
+    if (left) place.setX(screenOrigin().x() + toPixels(g.left));
+    if (top) place.setY(screenOrigin().y() + toPixels(g.top));
+    window_->move(place);
+}
+
+void WindowGeometry::learnFrame() {
+    if (form_.borderStyle() == platform::BorderStyle::None || !window_ || !window_->isVisible()) return;
+    if (const QWindow* handle = window_->windowHandle()) {
+        const QMargins seen = handle->frameMargins();
+        if (!seen.isNull()) {
+            knownFrame_ = seen;
+            registry_.noteFrame(seen);
+        }
+    }
+}
+
+QMargins WindowGeometry::frameMargins() const {
+    if (form_.borderStyle() == platform::BorderStyle::None) return {};
+    if (window_ && window_->isVisible()) {
+        if (const QWindow* handle = window_->windowHandle(); handle != nullptr && !handle->frameMargins().isNull())
+            return handle->frameMargins();
+    }
+    if (knownFrame_) return *knownFrame_;
+    if (!estimatedFrame_) estimatedFrame_ = registry_.expectedFrame(window_);
+    return *estimatedFrame_;
+}
+
+float WindowGeometry::outerLeft() const { return toTwips(window_->frameGeometry().left() - screenOrigin().x()); }
+
+float WindowGeometry::outerTop() const { return toTwips(window_->frameGeometry().top() - screenOrigin().y()); }
+
+float WindowGeometry::outerWidth() const {
+    const QMargins frame = frameMargins();
+    return toTwips(clientSize().width() + frame.left() + frame.right());
+}
+
+float WindowGeometry::outerHeight() const {
+    const QMargins frame = frameMargins();
+    return toTwips(clientSize().height() + menuBarHeight() + frame.top() + frame.bottom());
+}
+
+}  // namespace qt_backend

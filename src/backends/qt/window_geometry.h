@@ -1,0 +1,65 @@
+#pragma once
+// Where a form's window is and how big it is: the designed client area, the
+// menu bar above it, the frame the window manager puts around it, and the
+// outer geometry read back in twips, as the program asks for it.
+#include <QMargins>
+#include <QPointer>
+#include <QSize>
+#include <QWidget>
+#include <optional>
+
+#include "platform/form.h"
+
+class QMenuBar;
+
+namespace qt_backend {
+
+class WindowRegistry;
+
+class WindowGeometry {
+public:
+    WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar, WindowRegistry& registry);
+
+    // Sizes the window for its client area and the menu bar, as they stand.
+    void relayout();
+    // The program asked for a new Left, Top, Width or Height.
+    void applyRequested();
+    // Before the window is shown: one nobody placed goes to the middle of
+    // the screen.
+    void placeIfUnplaced();
+    // The window has been on the screen.
+    void noteShown() { shownOnce_ = true; }
+    bool shownOnce() const { return shownOnce_; }
+    // Notes the frame once the window manager has put one around the window.
+    void learnFrame();
+
+    // The frame the window has, or will have once the window manager has
+    // framed it.
+    QMargins frameMargins() const;
+    float outerLeft() const;
+    float outerTop() const;
+    float outerWidth() const;
+    float outerHeight() const;
+
+private:
+    QSize clientSize() const;
+    int menuBarHeight() const;
+    void moveFrame(bool left, bool top);
+
+    platform::Form& form_;
+    QPointer<QWidget> window_;
+    QWidget* client_;
+    QMenuBar* bar_;
+    WindowRegistry& registry_;
+    // Left and Top as last applied; the window is unplaced until they change.
+    float placedLeft_, placedTop_;
+    bool positioned_ = false;
+    bool shownOnce_ = false;
+    std::optional<QMargins> knownFrame_;
+    mutable std::optional<QMargins> estimatedFrame_;
+};
+
+// The primary screen's top-left corner: where twips 0,0 are.
+QPoint screenOrigin();
+
+}  // namespace qt_backend
