@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "backends/qt/fonts.h"
-#include "backends/qt/window_registry.h"
-#include "backends/qt/qt_services.h"
-#include "backends/qt/window_system.h"
+#include "qt/fonts.h"
+#include "qt/window_registry.h"
+#include "qt/qt_services.h"
+#include "qt/window_system.h"
 #include "platform/form.h"
 #include "platform/runtime.h"
 

@@ -6,7 +6,7 @@ set(MOCHITAMA_APP_ID jp.mochitama.Mochitama)
 
 # The icon as PNGs, drawn by the same code that draws the window icon.
 add_executable(mochitama-render-icon tools/render_icon.cpp)
-target_link_libraries(mochitama-render-icon PRIVATE mochitama_icon)
+target_link_libraries(mochitama-render-icon PRIVATE mochitama_icon mochitama_warnings)
 set(MOCHITAMA_ICON_PNGS)
 foreach(size 32 48)
   set(png ${PROJECT_BINARY_DIR}/icons/${size}x${size}/${MOCHITAMA_APP_ID}.png)

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "backends/qt/fonts.h"
+#include "qt/fonts.h"
 #include "app/window_icon.h"
-#include "backends/qt/window_system.h"
+#include "qt/window_system.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "app/window_icon.h"
-#include "backends/qt/fonts.h"
-#include "backends/qt/qt_services.h"
-#include "backends/qt/window_system.h"
-#include "startup/game.h"
+#include "qt/fonts.h"
+#include "qt/qt_services.h"
+#include "qt/window_system.h"
+#include "hub/game.h"
+#include "startup/game_windows.h"
 #include "startup/main_routine.h"
 
 namespace {
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     qt_backend::installJapaneseFonts();
 
     qt_backend::QtServices services(me);
-    game::Game game(services);
-    game.runtime().dispatch([&] { game::Main(game); });
+    const std::unique_ptr<game::Game> game = game::NewGame(services);
+    game->runtime().dispatch([&] { game::Main(*game); });
     return QApplication::exec();
 }

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "backends/qt/fonts.h"
+#include "qt/fonts.h"
 
 namespace app {
 

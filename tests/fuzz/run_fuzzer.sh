@@ -1,25 +1,24 @@
 #!/usr/bin/env bash
-# Builds one libFuzzer target with clang++ and runs it for a while on a working
-# copy of its seed corpus. docs/FUZZING.md explains the targets.
+# Fuzzes one libFuzzer target for a while on a working copy of its seed
+# corpus. The fuzz preset builds the targets (cmake --preset fuzz && cmake
+# --build --preset fuzz); docs/FUZZING.md explains them.
 #
-# Usage: tests/fuzz/run_fuzzer.sh [--build-dir DIR] TARGET [SECONDS] [-- LIBFUZZER_OPTIONS...]
-#   TARGET    ini_reader, ini_writer or number_text
+# Usage: tests/fuzz/run_fuzzer.sh [--work-dir DIR] BINARY [SECONDS] [-- LIBFUZZER_OPTIONS...]
+#   BINARY    a built target: build-fuzz/tests/fuzz/ini_reader, ini_writer or number_text
 #   SECONDS   how long to fuzz, default 60; MOCHITAMA_FUZZ_SECONDS in the
 #             environment takes precedence (for a long run through ctest)
-#   DIR       where binaries, working corpora and crash artefacts go,
+#   DIR       where working corpora, logs and crash artefacts go,
 #             default build/fuzz in the source tree
 #   LIBFUZZER_OPTIONS  passed on, e.g. -jobs=4 -workers=4 or -fork=4
 #
 # Environment:
 #   MOCHITAMA_FUZZ_SECONDS  seconds to fuzz, overrides SECONDS
-#   MOCHITAMA_FUZZ_CXX      the clang++ to use (default clang++-14, then clang++)
 #   MOCHITAMA_FUZZ_FRESH=1  forget the working corpus of earlier runs first
 #
 # The repository's seed corpus is only read; the working corpus in DIR keeps
-# what earlier runs found and is minimised after each run. The binary is rebuilt only when a
-# source, a header it includes, the compiler or the flags changed. Exit status
-# 0 means the run found nothing; 1 means a crash, a failed check, a build
-# failure or a missing compiler.
+# what earlier runs found and is minimised after each run. Exit status 0
+# means the run found nothing; 1 means a crash, a failed check or a missing
+# target.
 set -uo pipefail
 
 die() {
@@ -30,15 +29,15 @@ die() {
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 
-build_root="$root/build/fuzz"
-target=""
+work_root="$root/build/fuzz"
+bin=""
 seconds_arg=""
 extra=()
 while (($# > 0)); do
     case "$1" in
-        --build-dir)
-            (($# >= 2)) || die "--build-dir needs a directory"
-            build_root="$2"
+        --work-dir)
+            (($# >= 2)) || die "--work-dir needs a directory"
+            work_root="$2"
             shift 2
             ;;
         --)
@@ -51,8 +50,8 @@ while (($# > 0)); do
             exit 0
             ;;
         *)
-            if [[ -z "$target" ]]; then
-                target="$1"
+            if [[ -z "$bin" ]]; then
+                bin="$1"
             elif [[ -z "$seconds_arg" ]]; then
                 seconds_arg="$1"
             else
@@ -63,14 +62,12 @@ while (($# > 0)); do
     esac
 done
 
+[[ -n "$bin" ]] || die "no target given; build them with: cmake --preset fuzz && cmake --build --preset fuzz"
+[[ -x "$bin" ]] || die "$bin is not built; build it with: cmake --preset fuzz && cmake --build --preset fuzz"
+bin="$(cd "$(dirname "$bin")" && pwd)/$(basename "$bin")"
+target="$(basename "$bin")"
 case "$target" in
-    ini_reader) sources=("$here/ini_reader_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/ini_text.cpp" "$root/src/platform/safe_file.cpp" "$root/src/platform/failure.cpp") ;;
-    ini_writer)
-        sources=("$here/ini_writer_fuzzer.cpp" "$root/src/platform/ini_file.cpp" "$root/src/platform/ini_text.cpp" "$root/src/platform/safe_file.cpp" "$root/src/platform/failure.cpp"
-            "$root/src/platform/number_text.cpp")
-        ;;
-    number_text) sources=("$here/number_text_fuzzer.cpp" "$root/src/platform/number_text.cpp") ;;
-    "") die "no target given; use ini_reader, ini_writer or number_text" ;;
+    ini_reader | ini_writer | number_text) ;;
     *) die "unknown target '$target'; use ini_reader, ini_writer or number_text" ;;
 esac
 dict=""
@@ -85,68 +82,10 @@ seconds="${MOCHITAMA_FUZZ_SECONDS:-${seconds_arg:-60}}"
 seeds="$here/corpus/$target"
 [[ -d "$seeds" ]] || die "no seed corpus at $seeds"
 
-# ---- Compiler ----------------------------------------------------------------
-
-cxx="${MOCHITAMA_FUZZ_CXX:-}"
-if [[ -z "$cxx" ]]; then
-    for candidate in clang++-14 clang++; do
-        if command -v "$candidate" >/dev/null 2>&1; then
-            cxx="$(command -v "$candidate")"
-            break
-        fi
-    done
-fi
-[[ -n "$cxx" ]] && command -v "$cxx" >/dev/null 2>&1 || die "clang++ not found: the fuzz targets need clang with libFuzzer.
-run_fuzzer: install the packages under '# Fuzzing' in debian-packages.txt (scripts/setup.sh does it),
-run_fuzzer: or point MOCHITAMA_FUZZ_CXX at a clang++ that supports -fsanitize=fuzzer."
-
-cxxflags=(-std=c++20 -g -O1 -fno-omit-frame-pointer
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-    -Wall -Wextra -Wpedantic -Werror
-    -I"$root/src" -I"$here")
-
-# ---- Build, unless nothing changed -----------------------------------------------
-
-mkdir -p "$build_root" || die "cannot create $build_root"
-build_root="$(cd "$build_root" && pwd)"  # the run changes directory
-work="$build_root/$target"
+mkdir -p "$work_root" || die "cannot create $work_root"
+work_root="$(cd "$work_root" && pwd)"  # the run changes directory
+work="$work_root/$target"
 mkdir -p "$work" || die "cannot create $work"
-bin="$work/$target"
-stamp="$work/$target.stamp"
-
-exec 9>"$work/.build.lock"
-flock 9 || die "cannot lock $work/.build.lock"
-
-deps="$("$cxx" "${cxxflags[@]}" -MM -MT deps "${sources[@]}" 2>&1)" || {
-    echo "$deps" >&2
-    die "cannot list the headers of $target"
-}
-mapfile -t dep_files < <(printf '%s\n' "$deps" | sed 's/^deps://; s/\\$//' | tr ' ' '\n' | sed '/^$/d' | sort -u)
-fingerprint="$({
-    echo "$cxx"
-    "$cxx" --version
-    printf '%s\n' "${cxxflags[@]}"
-    for f in "${dep_files[@]}"; do
-        echo "== $f"
-        cat "$f"
-    done
-} | sha256sum | cut -d' ' -f1)"
-
-if [[ -x "$bin" && -f "$stamp" && "$(cat "$stamp")" == "$fingerprint" ]]; then
-    echo "run_fuzzer: $target is up to date ($bin)"
-else
-    echo "run_fuzzer: building $target with $cxx"
-    rm -f "$stamp"
-    if ! "$cxx" "${cxxflags[@]}" "${sources[@]}" -o "$bin.new" >"$work/build.log" 2>&1; then
-        head -c 20000 "$work/build.log" >&2
-        rm -f "$bin.new"
-        die "building $target failed (full log: $work/build.log).
-run_fuzzer: if -fsanitize=fuzzer is the problem, install the packages under '# Fuzzing' in debian-packages.txt."
-    fi
-    mv -f "$bin.new" "$bin" || die "cannot move $bin into place"
-    echo "$fingerprint" >"$stamp"
-fi
-flock -u 9
 
 # ---- Run -------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "reliability/child_process.h"
+#include "startup/game_windows.h"
 #include "startup/main_routine.h"
 #include "support/game_script.h"
 #include "support/scratch.h"
@@ -100,9 +101,9 @@ TEST_F(RecordFilePlace, AWritableFileInADirectoryThePlayerMayNotWriteKeepsItsSav
         // The next start reads the count the quit saved.
         headless::HeadlessServices next(dir);
         next.userDataDirectory = host.userDataDirectory;
-        game::Game again(next);
-        next.run(again.runtime(), [&] { game::Main(again); });
-        return again.state.TyutaiCount == 2 ? 0 : 6;
+        const auto again = game::NewGame(next);
+        next.run(again->runtime(), [&] { game::Main(*again); });
+        return again->state.TyutaiCount == 2 ? 0 : 6;
     });
     fs::permissions(dir, dirMode);
     fs::remove_all(home);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "startup/game_windows.h"
 #include "startup/main_routine.h"
 #include "support/scratch.h"
 
@@ -37,7 +38,7 @@ std::string WithKeyLine(std::string text, const std::string& section, const std:
     return text.replace(start, end - start, keyLine);
 }
 
-GameScript::GameScript() : dir(FreshDirectory()), host(dir), game(std::make_unique<game::Game>(host)) {}
+GameScript::GameScript() : dir(FreshDirectory()), host(dir), game(game::NewGame(host)) {}
 
 GameScript::~GameScript() {
     game.reset();

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "backends/headless/headless_services.h"
+#include "headless/headless_services.h"
 #include "platform/types.h"
 #include "puzzles/form3.h"
 #include "screens/main/form1.h"
 #include "screens/title/form0.h"
 #include "screens/title/form2.h"
-#include "startup/game.h"
+#include "hub/game.h"
 
 namespace script {
 

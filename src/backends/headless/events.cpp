@@ -1,4 +1,4 @@
-#include "backends/headless/events.h"
+#include "headless/events.h"
 
 #include <cstdio>
 #include <sstream>

@@ -1,9 +1,9 @@
-#include "backends/headless/headless_form_peer.h"
+#include "headless/headless_form_peer.h"
 
 #include <algorithm>
 
-#include "backends/headless/events.h"
-#include "backends/headless/headless_services.h"
+#include "headless/events.h"
+#include "headless/headless_services.h"
 
 namespace headless {
 

@@ -1,9 +1,9 @@
-#include "backends/headless/headless_services.h"
+#include "headless/headless_services.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "backends/headless/headless_form_peer.h"
+#include "headless/headless_form_peer.h"
 #include "platform/runtime.h"
 
 namespace headless {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "backends/headless/events.h"
-#include "backends/headless/virtual_clock.h"
+#include "headless/events.h"
+#include "headless/virtual_clock.h"
 #include "platform/form.h"
 #include "platform/services.h"
 

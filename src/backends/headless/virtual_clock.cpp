@@ -1,4 +1,4 @@
-#include "backends/headless/virtual_clock.h"
+#include "headless/virtual_clock.h"
 
 #include <algorithm>
 

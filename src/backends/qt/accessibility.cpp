@@ -1,4 +1,4 @@
-#include "backends/qt/accessibility.h"
+#include "qt/accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

@@ -1,9 +1,9 @@
-#include "backends/qt/control_views.h"
+#include "qt/control_views.h"
 
 #include <QApplication>
 
-#include "backends/qt/fonts.h"
-#include "backends/qt/units.h"
+#include "qt/fonts.h"
+#include "qt/units.h"
 
 namespace qt_backend {
 

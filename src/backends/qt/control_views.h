@@ -5,7 +5,7 @@
 #include <QFont>
 #include <memory>
 
-#include "backends/qt/widgets.h"
+#include "qt/widgets.h"
 #include "platform/controls.h"
 
 namespace qt_backend {

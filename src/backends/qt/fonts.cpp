@@ -1,4 +1,4 @@
-#include "backends/qt/fonts.h"
+#include "qt/fonts.h"
 
 #include <QApplication>
 

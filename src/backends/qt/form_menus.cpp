@@ -1,11 +1,11 @@
-#include "backends/qt/form_menus.h"
+#include "qt/form_menus.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
-#include "backends/qt/accessibility.h"
-#include "backends/qt/window_registry.h"
+#include "qt/accessibility.h"
+#include "qt/window_registry.h"
 
 namespace qt_backend {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/instance_lock.h"
+#include "qt/instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "backends/qt/key_map.h"
+#include "qt/key_map.h"
 
 namespace qt_backend {
 

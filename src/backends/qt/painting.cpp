@@ -1,4 +1,4 @@
-#include "backends/qt/painting.h"
+#include "qt/painting.h"
 
 #include <QBackingStore>
 #include <QCoreApplication>
@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "backends/qt/x11.h"
+#include "qt/x11.h"
 
 namespace qt_backend {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/qt_form_peer.h"
+#include "qt/qt_form_peer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "backends/qt/accessibility.h"
-#include "backends/qt/fonts.h"
-#include "backends/qt/key_map.h"
-#include "backends/qt/painting.h"
-#include "backends/qt/units.h"
-#include "backends/qt/window_registry.h"
-#include "backends/qt/x11.h"
+#include "qt/accessibility.h"
+#include "qt/fonts.h"
+#include "qt/key_map.h"
+#include "qt/painting.h"
+#include "qt/units.h"
+#include "qt/window_registry.h"
+#include "qt/x11.h"
 
 namespace qt_backend {
 

@@ -9,10 +9,10 @@
 #include <map>
 #include <memory>
 
-#include "backends/qt/control_views.h"
-#include "backends/qt/form_menus.h"
-#include "backends/qt/widgets.h"
-#include "backends/qt/window_geometry.h"
+#include "qt/control_views.h"
+#include "qt/form_menus.h"
+#include "qt/widgets.h"
+#include "qt/window_geometry.h"
 #include "platform/form.h"
 
 class QAction;

@@ -1,4 +1,4 @@
-#include "backends/qt/qt_services.h"
+#include "qt/qt_services.h"
 
 #include <unistd.h>
 
@@ -16,12 +16,12 @@
 #include <iostream>
 #include <thread>
 
-#include "backends/qt/instance_lock.h"
-#include "backends/qt/message_box.h"
-#include "backends/qt/qt_form_peer.h"
-#include "backends/qt/units.h"
-#include "backends/qt/window_registry.h"
-#include "backends/qt/x11.h"
+#include "qt/instance_lock.h"
+#include "qt/message_box.h"
+#include "qt/qt_form_peer.h"
+#include "qt/units.h"
+#include "qt/window_registry.h"
+#include "qt/x11.h"
 
 namespace qt_backend {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <random>
 
-#include "backends/qt/identity.h"
+#include "qt/identity.h"
 #include "platform/services.h"
 
 namespace qt_backend {

@@ -1,4 +1,4 @@
-#include "backends/qt/units.h"
+#include "qt/units.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "backends/qt/widgets.h"
+#include "qt/widgets.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

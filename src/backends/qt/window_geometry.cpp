@@ -1,4 +1,4 @@
-#include "backends/qt/window_geometry.h"
+#include "qt/window_geometry.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -6,8 +6,8 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "backends/qt/units.h"
-#include "backends/qt/window_registry.h"
+#include "qt/units.h"
+#include "qt/window_registry.h"
 
 namespace qt_backend {
 

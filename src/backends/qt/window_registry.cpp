@@ -1,4 +1,4 @@
-#include "backends/qt/window_registry.h"
+#include "qt/window_registry.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "backends/qt/painting.h"
-#include "backends/qt/x11.h"
+#include "qt/painting.h"
+#include "qt/x11.h"
 
 namespace qt_backend {
 

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "backends/qt/identity.h"
+#include "qt/identity.h"
 
 namespace qt_backend {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/window_system.h"
+#include "qt/window_system.h"
 
 #include <pwd.h>
 #include <sys/socket.h>
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "backends/qt/x11.h"
+#include "qt/x11.h"
 
 namespace qt_backend {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/x11.h"
+#include "qt/x11.h"
 
 #include <QGuiApplication>
 #include <xcb/xcb.h>

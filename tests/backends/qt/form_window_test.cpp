@@ -1,0 +1,412 @@
+// A form's window as Qt builds it: placement in twips, the menu bar above the
+// designed client area, the outer size the game reads back, colours, fonts.
+#include <QAction>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "qt/units.h"
+#include "qt_test_forms.h"
+
+namespace qt_test {
+namespace {
+
+using qt_backend::toPixels;
+using qt_backend::toTwips;
+
+class FormWindowTest : public QtFormTest {};
+
+QLabel* labelOf(qt_backend::QtFormPeer& peer, const platform::Control& control) {
+    return dynamic_cast<QLabel*>(peer.widget(control));
+}
+
+// ------------------------------------------------------------ geometry
+
+TEST_F(FormWindowTest, ControlsLandOnTheirPixels) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    // 120, 600, 4815, 615 twips at 15 twips a pixel.
+    EXPECT_EQ(peer.widget(form.label1)->geometry(), QRect(8, 40, 321, 41));
+    EXPECT_EQ(peer.widget(form.command5)->geometry(), QRect(200, 160, 65, 25));
+    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
+
+    form.command5.setLeft(2520);
+    form.command5.setTop(2760);
+    EXPECT_EQ(peer.widget(form.command5)->pos(), QPoint(168, 184));
+}
+
+TEST_F(FormWindowTest, LabelsInAFrameAreRelativeToIt) {
+    TitleLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    QWidget* frame = peer.widget(form.frame1);
+    QWidget* label = peer.widget(form.label1);
+    EXPECT_EQ(label->parentWidget(), frame);
+    EXPECT_EQ(frame->geometry(), QRect(8, 3, 241, 100));
+    EXPECT_EQ(label->mapTo(peer.clientArea(), QPoint(0, 0)), QPoint(24, 19));
+}
+
+TEST_F(FormWindowTest, FramelessWindowIsAllClientAndTakesTheAskedSize) {
+    TitleLikeForm form(runtime);
+    form.Hide();
+    form.setHeight(1680);
+    form.setWidth(3855);
+    EXPECT_FLOAT_EQ(form.Height(), 1680);
+    EXPECT_FLOAT_EQ(form.Width(), 3855);
+    form.Show();
+    auto& peer = peerOf(form);
+    EXPECT_TRUE(peer.window()->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(peer.window()->size(), QSize(257, 112));
+    EXPECT_EQ(peer.window()->frameGeometry().size(), QSize(257, 112));
+
+    form.setWidth(3000);
+    EXPECT_EQ(peer.window()->width(), 200);
+    EXPECT_FLOAT_EQ(form.Width(), 3000);
+}
+
+TEST_F(FormWindowTest, MenuBarHiddenWhileNoTopMenuIsVisible) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    EXPECT_FALSE(peer.menuBar()->isVisible());
+    EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
+    EXPECT_EQ(peer.window()->height(), 240);
+
+    form.file.setVisible(true);
+    EXPECT_TRUE(peer.menuBar()->isVisible());
+    const int bar = peer.menuBar()->height();
+    EXPECT_GT(bar, 10);
+    // The designed client area keeps its size below the bar; the window grows.
+    EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, bar, 341, 240));
+    EXPECT_EQ(peer.window()->height(), 240 + bar);
+    EXPECT_EQ(peer.widget(form.label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
+
+    form.etc.setVisible(true);
+    form.file.setVisible(false);
+    EXPECT_TRUE(peer.menuBar()->isVisible());
+    form.etc.setVisible(false);
+    EXPECT_FALSE(peer.menuBar()->isVisible());
+    EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
+    EXPECT_EQ(peer.window()->height(), 240);
+}
+
+TEST_F(FormWindowTest, FramedWindowKeepsItsClientAreaAndReportsItsRealOuterSize) {
+    MainLikeForm form(runtime);
+    form.Hide();  // loaded, not shown: where the game sizes it
+    form.setHeight(4000);
+    form.setWidth(5200);
+    auto& peer = peerOf(form);
+    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
+    // Before the window manager has framed it: client plus the frame we expect.
+    const QMargins expected = peer.frameMargins();
+    EXPECT_FLOAT_EQ(form.Width(), toTwips(341 + expected.left() + expected.right()));
+    EXPECT_FLOAT_EQ(form.Height(), toTwips(240 + expected.top() + expected.bottom()));
+
+    form.Show();
+    const QRect frame = peer.window()->frameGeometry();
+    EXPECT_FLOAT_EQ(form.Width(), toTwips(frame.width()));
+    EXPECT_FLOAT_EQ(form.Height(), toTwips(frame.height()));
+    EXPECT_GT(frame.height(), 240);  // the title bar counts
+
+    // The menu bar counts as well.
+    const float before = form.Height();
+    form.file.setVisible(true);
+    EXPECT_FLOAT_EQ(form.Height() - before, toTwips(peer.menuBar()->height()));
+    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
+}
+
+TEST_F(FormWindowTest, CentringFromTheReadBackSizeCentresTheFrame) {
+    // A window seen framed once teaches the frame to the next one.
+    {
+        MainLikeForm first(runtime);
+        first.Show();
+        first.Unload();
+    }
+    MainLikeForm form(runtime);
+    // What the game's placement routine does while the window loads: size,
+    // read back, centre.
+    form.onLoad = [&] {
+        form.setHeight(4000);
+        form.setWidth(5200);
+        form.setTop((services.ScreenHeightTwips() - form.Height()) / 2);
+        form.setLeft((services.ScreenWidthTwips() - form.Width()) / 2);
+    };
+    form.Show();
+    auto& peer = peerOf(form);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect frame = peer.window()->frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+}
+
+TEST_F(FormWindowTest, LeftAndTopPlaceTheFrameAndSurviveHideAndShow) {
+    CipherLikeForm form(runtime);
+    form.Hide();
+    form.setTop(1000);
+    form.setLeft(1000);
+    form.Show();
+    auto& peer = peerOf(form);
+    EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(67, 67));
+    EXPECT_NEAR(form.Left(), 1000, 7.5);
+    EXPECT_NEAR(form.Top(), 1000, 7.5);
+
+    form.Hide();
+    EXPECT_FALSE(peer.window()->isVisible());
+    form.Show();
+    pump();
+    EXPECT_TRUE(peer.window()->isVisible());
+    EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(67, 67));
+}
+
+TEST_F(FormWindowTest, NewSizeLeavesTheWindowWhereThePlayerPutIt) {
+    MainLikeForm form(runtime);
+    form.Hide();
+    form.setTop(1500);
+    form.setLeft(1500);
+    form.Show();
+    auto& peer = peerOf(form);
+    EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(100, 100));
+    peer.window()->move(200, 150);  // dragged
+    form.setWidth(5200);
+    form.setHeight(4000);
+    EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(200, 150));
+    EXPECT_FLOAT_EQ(form.Left(), 3000);
+    form.setLeft(750);
+    EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(50, 150));
+}
+
+TEST_F(FormWindowTest, UnplacedWindowOpensInTheMiddleOfTheScreen) {
+    TitleLikeForm form(runtime);
+    form.Show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect frame = peerOf(form).window()->frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+}
+
+TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {
+    MainLikeForm form(runtime);
+    form.Show();
+    QWidget* window = peerOf(form).window();
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(window->windowTitle(), "テスト");
+    form.setCaption("降参");
+    EXPECT_EQ(window->windowTitle(), "降参");
+    EXPECT_FALSE(window->windowIcon().isNull());
+}
+
+// ------------------------------------------------------------ menus
+
+TEST_F(FormWindowTest, MenuTreeCaptionsSeparatorsAndBlankEntries) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    EXPECT_EQ(peer.menu(form.file)->title(), "ﾌｧｲﾙ(&F)");
+    EXPECT_EQ(peer.action(form.exit)->text(), "終了(&X)");
+    EXPECT_TRUE(peer.action(form.hr)->isSeparator());
+    const QList<QAction*> etcItems = peer.menu(form.etc)->actions();
+    ASSERT_EQ(etcItems.size(), 4);
+    EXPECT_EQ(etcItems[0], peer.action(form.hint));
+    EXPECT_EQ(etcItems[1], peer.action(form.space));
+    EXPECT_EQ(etcItems[2], peer.action(form.hr));
+    EXPECT_EQ(etcItems[3], peer.action(form.version));
+
+    // Blank to the eye, but not empty: Qt would not show an empty title.
+    EXPECT_FALSE(peer.menu(form.space2)->title().isEmpty());
+    EXPECT_TRUE(peer.menu(form.space2)->title().trimmed().isEmpty());
+    EXPECT_EQ(peer.menu(form.space2)->accessibleName(), "空白のメニュー");
+    EXPECT_FALSE(peer.action(form.space)->text().isEmpty());
+    EXPECT_TRUE(peer.action(form.space)->text().trimmed().isEmpty());
+    EXPECT_FALSE(peer.action(form.space)->isSeparator());
+
+    form.space.setCaption("-");
+    EXPECT_TRUE(peer.action(form.space)->isSeparator());
+    form.space.setCaption("");
+    EXPECT_FALSE(peer.action(form.space)->isSeparator());
+}
+
+TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    form.file.setVisible(true);
+    form.space2.setVisible(true);
+    QMenuBar* bar = peer.menuBar();
+    const QRect gap = bar->actionGeometry(peer.action(form.space2));
+    EXPECT_GE(gap.width(), 12);
+    EXPECT_GT(gap.height(), 0);
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, gap.center());
+    QMenu* popup = peer.menu(form.space2);
+    ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
+    const QRect item = popup->actionGeometry(peer.action(form.next));
+    QTest::mouseClick(popup, Qt::LeftButton, {}, item.center());
+    pump();
+    EXPECT_EQ(form.nextClicks, 1);
+    EXPECT_FALSE(popup->isVisible());
+}
+
+TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    form.etc.setVisible(true);
+    QMenu* etc = peer.menu(form.etc);
+    etc->popup(peer.window()->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitFor([etc] { return etc->isVisible(); }, 2000));
+    const QRect blank = etc->actionGeometry(peer.action(form.space));
+    const QRect separator = etc->actionGeometry(peer.action(form.hr));
+    EXPECT_GT(blank.width(), 0);
+    // A full line, taller than the separator that follows it.
+    EXPECT_GT(blank.height(), separator.height());
+    QTest::mouseClick(etc, Qt::LeftButton, {}, blank.center());
+    pump();
+    EXPECT_EQ(form.spaceClicks, 1);
+}
+
+TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    form.file.setVisible(true);
+    form.exit.setEnabled(false);
+    EXPECT_FALSE(peer.action(form.exit)->isEnabled());
+    form.exit.setVisible(false);
+    EXPECT_FALSE(peer.action(form.exit)->isVisible());
+    form.file.setEnabled(false);
+    EXPECT_FALSE(peer.action(form.file)->isEnabled());
+    // A disabled item does not reach the game even when Qt is asked directly.
+    form.exit.setVisible(true);
+    peer.action(form.exit)->trigger();
+    pump();
+    EXPECT_EQ(form.exitClicks, 0);
+}
+
+// ------------------------------------------------------------ colours and fonts
+
+TEST_F(FormWindowTest, TransparentLabelsShowTheWindowColour) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    QLabel* label = labelOf(peer, form.label6);
+    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(label->autoFillBackground());
+    // Above the text of the 255-twip banner: only the background shows there.
+    const QImage shot = peer.clientArea()->grab().toImage();
+    const QPoint inLabelNoText = label->geometry().topLeft() + QPoint(2, 1);
+    EXPECT_EQ(shot.pixelColor(inLabelNoText), QColor(0, 128, 128));
+
+    form.setBackColor(0x00FF0000);
+    const QImage blue = peer.clientArea()->grab().toImage();
+    EXPECT_EQ(blue.pixelColor(inLabelNoText), QColor(0, 0, 255));
+    EXPECT_EQ(blue.pixelColor(QPoint(1, 230)), QColor(0, 0, 255));
+}
+
+TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
+    CipherLikeForm form(runtime);
+    form.setBackColor(0x00FFFFFF);
+    form.Show();
+    auto& peer = peerOf(form);
+    QLabel* label = labelOf(peer, form.label1);
+    EXPECT_TRUE(label->autoFillBackground());
+    const QImage shot = peer.clientArea()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(label->geometry().bottomRight() - QPoint(1, 1)), QColor(0, 0, 0));
+    EXPECT_EQ(shot.pixelColor(QPoint(2, 2)), QColor(255, 255, 255));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 255));
+}
+
+TEST_F(FormWindowTest, LabelTextFontAlignmentAndColourFollowChanges) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    QLabel* label = labelOf(peer, form.label1);
+    EXPECT_EQ(label->text(), "やめるなら今のうちよ");
+    EXPECT_EQ(QFontInfo(label->font()).family(), "IPAPGothic");
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 21);
+    EXPECT_TRUE(label->font().bold());
+    EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_EQ(QFontInfo(labelOf(peer, form.label6)->font()).family(), "IPAGothic");
+
+    form.label1.setCaption("降参");
+    form.label1.setForeColor(0x000000FF);
+    form.label1.setFontSize(24);
+    form.label1.setAlignment(Alignment::Right);
+    EXPECT_EQ(label->text(), "降参");
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 32);
+    EXPECT_EQ(label->alignment(), Qt::AlignRight | Qt::AlignTop);
+
+    form.label1.setVisible(false);
+    EXPECT_FALSE(label->isVisible());
+}
+
+// The seventh refused close disables the window for two seconds: the player
+// must see it as it was, only unable to use it.
+TEST_F(FormWindowTest, ADisabledFormKeepsItsLookAndDropsInput) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto& peer = peerOf(form);
+    auto* button = qobject_cast<QPushButton*>(peer.widget(form.command5));
+    ASSERT_NE(button, nullptr);
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    form.setEnabled(false);
+    EXPECT_TRUE(peer.window()->isEnabled());
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_TRUE(peer.menuBar()->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 0);
+    form.setEnabled(true);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(form.clicks5, 1);
+}
+
+TEST_F(FormWindowTest, ADisabledLabelIsGreyed) {
+    MainLikeForm form(runtime);
+    form.Show();
+    QLabel* label = labelOf(peerOf(form), form.label1);
+    EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));
+    form.label1.setEnabled(false);
+    EXPECT_NE(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));
+}
+
+TEST_F(FormWindowTest, ButtonsUseTheDefaultUiFont) {
+    MainLikeForm form(runtime);
+    form.Show();
+    auto* button = dynamic_cast<QPushButton*>(peerOf(form).widget(form.command5));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "いいえ");
+    EXPECT_EQ(QFontInfo(button->font()).family(), "IPAPGothic");
+    EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 9.0);
+    form.command5.setEnabled(false);
+    EXPECT_FALSE(button->isEnabled());
+}
+
+TEST_F(FormWindowTest, UnloadHidesTheWindowAtOnceAndDeletesItLater) {
+    MainLikeForm form(runtime);
+    form.Show();
+    QPointer<QWidget> window = peerOf(form).window();
+    form.Unload();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    pump();
+    EXPECT_TRUE(window.isNull());
+}
+
+}  // namespace
+}  // namespace qt_test

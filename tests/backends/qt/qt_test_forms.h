@@ -1,0 +1,235 @@
+#pragma once
+// Small forms shaped like the game's windows, and a fixture that loads them
+// on the real Qt backend (offscreen).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "app/window_icon.h"
+#include "qt/qt_form_peer.h"
+#include "qt/qt_services.h"
+#include "platform/form.h"
+#include "platform/runtime.h"
+
+namespace qt_test {
+
+using platform::Alignment;
+using platform::BorderStyle;
+using platform::FontSpec;
+using platform::Geometry;
+
+// The real services, except that ending the program would end the test run
+// with a false success: fail loudly instead.
+// The program as the tests present it to the backend: the game's own name and icon.
+inline qt_backend::Identity TestIdentity() { return {"mochitama", app::windowIcon}; }
+
+class TestServices : public qt_backend::QtServices {
+public:
+    TestServices() : QtServices(TestIdentity()) {}
+    [[noreturn]] void End() override {
+        std::fputs("unexpected End() in a Qt backend test\n", stderr);
+        std::abort();
+    }
+};
+
+// Keeps the program alive: the runtime ends it when no form is loaded.
+class AnchorForm : public platform::Form {
+public:
+    explicit AnchorForm(platform::Runtime& runtime) : Form(runtime, "Anchor") {
+        designClientSize(600, 600);
+        endDesign();
+    }
+};
+
+// Shaped like the main window: a title bar, labels, buttons, menus (one with
+// a blank title, one with a blank item), a timer.
+class MainLikeForm : public platform::Form {
+public:
+    explicit MainLikeForm(platform::Runtime& runtime) : Form(runtime, "MainLike") {
+        designBorder(BorderStyle::FixedSingle);
+        designClientSize(5115, 3600);
+        designIcon("mochitama");
+        setBackColor(0x00808000);
+        setCaption("テスト");
+
+        command5.setCaption("いいえ");
+        command5.setGeometry({3000, 2400, 975, 375});
+        command5.setTabIndex(0);
+        command4.setCaption("はい");
+        command4.setGeometry({1080, 2400, 975, 375});
+        command4.setTabIndex(9);
+        command1.setCaption("終了");
+        command1.setGeometry({3840, 2760, 975, 375});
+        command1.setTabIndex(1);
+
+        label1.setCaption("やめるなら今のうちよ");
+        label1.setGeometry({120, 600, 4815, 615});
+        label1.setForeColor(0x00FFFF00);
+        label1.setTransparent(true);
+        label1.setFont({"ＭＳ Ｐゴシック", 15.75f, true});
+        label1.setAlignment(Alignment::Center);
+        label6.setCaption("TIME ATTACK MODE");
+        label6.setGeometry({120, 120, 4815, 255});
+        label6.setForeColor(0x00FFFFFF);
+        label6.setTransparent(true);
+        label6.setFont({"ＭＳ ゴシック", 12, true});
+        label6.setAlignment(Alignment::Center);
+
+        file.setCaption("ﾌｧｲﾙ(&F)");
+        exit.setCaption("終了(&X)");
+        etc.setCaption("ﾍﾙﾌﾟ(&H)");
+        hint.setCaption("ﾋﾝﾄの表示(&O)");
+        space.setCaption("");
+        hr.setCaption("-");
+        version.setCaption("ﾊﾞｰｼﾞｮﾝ情報(&V)");
+        space2.setCaption("");
+        next.setCaption("Next Step(&N)");
+        for (platform::Menu* top : {&file, &etc, &space2}) top->setVisible(false);
+
+        command5.onClick = [this] { ++clicks5; };
+        command4.onClick = [this] { ++clicks4; };
+        label1.onClick = [this] { ++labelClicks; };
+        space.onClick = [this] { ++spaceClicks; };
+        next.onClick = [this] { ++nextClicks; };
+        exit.onClick = [this] { ++exitClicks; };
+        timer1.onTick = [this] { tickTimes.push_back(clock.elapsed()); };
+        endDesign();
+    }
+
+    platform::CommandButton command4{*this, "Command4"};
+    platform::CommandButton command5{*this, "Command5"};
+    platform::CommandButton command1{*this, "Command1"};
+    platform::Label label1{*this, "Label1"};
+    platform::Label label6{*this, "Label6"};
+    platform::Menu file{*this, "File"};
+    platform::Menu exit{*this, "Exit", &file};
+    platform::Menu etc{*this, "Etc"};
+    platform::Menu hint{*this, "Hint", &etc};
+    platform::Menu space{*this, "Space", &etc};
+    platform::Menu hr{*this, "HR", &etc};
+    platform::Menu version{*this, "Version", &etc};
+    platform::Menu space2{*this, "Space2"};
+    platform::Menu next{*this, "Next", &space2};
+    platform::Timer timer1{*this, "Timer1"};
+
+    int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, nextClicks = 0, exitClicks = 0;
+    int mouseDowns = 0;
+    std::vector<qint64> tickTimes;
+    QElapsedTimer clock;
+
+    bool refuseClose = false;
+    std::vector<int16_t> unloadModes;
+    std::function<void()> onLoad;  // what the game does while the window loads
+
+protected:
+    void Form_Load() override {
+        if (onLoad) onLoad();
+    }
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override {
+        unloadModes.push_back(UnloadMode);
+        if (refuseClose) Cancel = platform::kTrue;
+    }
+    void Form_MouseDown() override { ++mouseDowns; }
+    void Form_KeyDown(int16_t KeyCode, int16_t) override { keyCodes.push_back(KeyCode); }
+
+public:
+    std::vector<int16_t> keyCodes;
+};
+
+// Shaped like the title window: no border, a frame holding the labels, and
+// a key handler since nothing on it takes the focus.
+class TitleLikeForm : public platform::Form {
+public:
+    explicit TitleLikeForm(platform::Runtime& runtime) : Form(runtime, "TitleLike") {
+        designBorder(BorderStyle::None);
+        designClientSize(3855, 1680);
+        setBackColor(0x00C0E0FF);
+        frame1.setGeometry({120, 50, 3615, 1500});
+        frame1.setBackColor(0x00C0E0FF);
+        label1.setCaption("も");
+        label1.setGeometry({240, 240, 375, 375});
+        label1.setForeColor(0x000000FF);
+        label1.setTransparent(true);
+        label1.setFont({"ＭＳ Ｐゴシック", 15.75f, true});
+        label1.setAlignment(Alignment::Center);
+        endDesign();
+    }
+
+    platform::Frame frame1{*this, "Frame1"};
+    platform::Label label1{*this, "Label1", &frame1};
+
+    struct Key {
+        int16_t code, shift;
+        bool operator==(const Key&) const = default;
+    };
+    std::vector<Key> keys;
+    int mouseDowns = 0;
+
+protected:
+    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override { keys.push_back({KeyCode, Shift}); }
+    void Form_MouseDown() override { ++mouseDowns; }
+};
+
+// Shaped like the cipher window: black, no border, an opaque label whose
+// click unloads the window it sits on.
+class CipherLikeForm : public platform::Form {
+public:
+    explicit CipherLikeForm(platform::Runtime& runtime) : Form(runtime, "CipherLike") {
+        designBorder(BorderStyle::None);
+        designClientSize(3960, 1290);
+        setBackColor(0x00000000);
+        label1.setCaption("家");
+        label1.setGeometry({240, 240, 735, 735});
+        label1.setForeColor(0x00FF00FF);
+        label1.setBackColor(0x00000000);
+        label1.setFont({"ＭＳ ゴシック", 36, true});
+        label1.onClick = [this] { Unload(); };
+        timer1.onTick = [this] {
+            ++ticks;
+            Unload();
+        };
+        endDesign();
+    }
+
+    platform::Label label1{*this, "Label1"};
+    platform::Timer timer1{*this, "Timer1"};
+    int ticks = 0;
+};
+
+// One runtime with the real Qt services per test; an anchor form keeps the
+// program from ending when a test unloads its forms.
+class QtFormTest : public ::testing::Test {
+protected:
+    QtFormTest() { anchor.Hide(); }
+    ~QtFormTest() override {
+        // Leave no window of this test behind: the test's own forms are gone
+        // by now, their windows wait to be deleted by the event loop.
+        anchor.Unload();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static qt_backend::QtFormPeer& peerOf(const platform::Form& form) {
+        auto* peer = dynamic_cast<qt_backend::QtFormPeer*>(form.peer());
+        EXPECT_NE(peer, nullptr) << form.name() << " is not loaded on the Qt backend";
+        return *peer;
+    }
+
+    // Runs the event loop for a while (timers, queued calls, deferred deletes).
+    static void pump(int milliseconds = 0) {
+        QTest::qWait(milliseconds);
+        QCoreApplication::processEvents();
+    }
+
+    TestServices services;
+    platform::Runtime runtime{services};
+    AnchorForm anchor{runtime};
+};
+
+}  // namespace qt_test
