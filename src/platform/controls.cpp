@@ -16,7 +16,7 @@ Object::Object(Form* form, std::string name) : form_(form), name_(std::move(name
 // ---------------------------------------------------------------- Control
 
 Control::Control(Form& form, std::string name, Frame* container)
-    : Object(&form, std::move(name)), container_(container) {
+    : WithDesign(&form, std::move(name)), container_(container) {
     form.controls_.push_back(this);
 }
 
@@ -36,58 +36,24 @@ Frame::Frame(Form& form, std::string name) : Control(form, std::move(name), null
     form.frames_.push_back(this);
 }
 
-void Control::setCaption(std::string caption) {
-    now_.caption = std::move(caption);
-    changed(Property::Caption);
-}
-void Control::setVisible(bool visible) {
-    now_.visible = visible;
-    changed(Property::Visible);
-}
-void Control::setEnabled(bool enabled) {
-    now_.enabled = enabled;
-    changed(Property::Enabled);
-}
-void Control::setForeColor(Color color) {
-    now_.foreColor = color;
-    changed(Property::ForeColor);
-}
-void Control::setBackColor(Color color) {
-    now_.backColor = color;
-    changed(Property::BackColor);
-}
-void Control::setTransparent(bool transparent) {
-    now_.transparent = transparent;
-    changed(Property::BackColor);
-}
-void Control::setFont(FontSpec font) {
-    now_.font = std::move(font);
-    changed(Property::Font);
-}
+void Control::setCaption(std::string caption) { set(&ControlState::caption, std::move(caption), Property::Caption); }
+void Control::setVisible(bool visible) { set(&ControlState::visible, visible, Property::Visible); }
+void Control::setEnabled(bool enabled) { set(&ControlState::enabled, enabled, Property::Enabled); }
+void Control::setForeColor(Color color) { set(&ControlState::foreColor, color, Property::ForeColor); }
+void Control::setBackColor(Color color) { set(&ControlState::backColor, color, Property::BackColor); }
+// Transparency is how the back colour shows.
+void Control::setTransparent(bool transparent) { set(&ControlState::transparent, transparent, Property::BackColor); }
+void Control::setFont(FontSpec font) { set(&ControlState::font, std::move(font), Property::Font); }
 void Control::setFontSize(float points) {
-    now_.font.size = points;
-    changed(Property::Font);
+    FontSpec font = now_.font;
+    font.size = points;
+    setFont(std::move(font));
 }
-void Control::setAlignment(Alignment alignment) {
-    now_.alignment = alignment;
-    changed(Property::Alignment);
-}
-void Control::setGeometry(Geometry geometry) {
-    now_.geometry = geometry;
-    changed(Property::Geometry);
-}
-void Control::setLeft(float twips) {
-    now_.geometry.left = twips;
-    changed(Property::Geometry);
-}
-void Control::setTop(float twips) {
-    now_.geometry.top = twips;
-    changed(Property::Geometry);
-}
-void Control::setTabIndex(int index) {
-    now_.tabIndex = index;
-    changed(Property::TabIndex);
-}
+void Control::setAlignment(Alignment alignment) { set(&ControlState::alignment, alignment, Property::Alignment); }
+void Control::setGeometry(Geometry geometry) { set(&ControlState::geometry, geometry, Property::Geometry); }
+void Control::setLeft(float twips) { setGeometry({twips, now_.geometry.top, now_.geometry.width, now_.geometry.height}); }
+void Control::setTop(float twips) { setGeometry({now_.geometry.left, twips, now_.geometry.width, now_.geometry.height}); }
+void Control::setTabIndex(int index) { set(&ControlState::tabIndex, index, Property::TabIndex); }
 
 bool Control::clickable() const {
     const Form& f = form();
@@ -102,7 +68,7 @@ void Control::click() {
 
 // ---------------------------------------------------------------- Menu
 
-Menu::Menu(Form& form, std::string name, Menu* parent) : Object(&form, std::move(name)), parent_(parent) {
+Menu::Menu(Form& form, std::string name, Menu* parent) : WithDesign(&form, std::move(name)), parent_(parent) {
     form.menus_.push_back(this);
     if (parent == nullptr) form.topMenus_.push_back(this);
 }
@@ -111,18 +77,9 @@ void Menu::changed(Property property) {
     if (FormPeer* peer = form().peer()) peer->menuChanged(*this, property);
 }
 
-void Menu::setCaption(std::string caption) {
-    now_.caption = std::move(caption);
-    changed(Property::Caption);
-}
-void Menu::setVisible(bool visible) {
-    now_.visible = visible;
-    changed(Property::Visible);
-}
-void Menu::setEnabled(bool enabled) {
-    now_.enabled = enabled;
-    changed(Property::Enabled);
-}
+void Menu::setCaption(std::string caption) { set(&MenuState::caption, std::move(caption), Property::Caption); }
+void Menu::setVisible(bool visible) { set(&MenuState::visible, visible, Property::Visible); }
+void Menu::setEnabled(bool enabled) { set(&MenuState::enabled, enabled, Property::Enabled); }
 
 bool Menu::clickable() const {
     const Form& f = form();
@@ -137,7 +94,7 @@ void Menu::click() {
 
 // ---------------------------------------------------------------- Timer
 
-Timer::Timer(Form& form, std::string name) : Object(&form, std::move(name)) { form.timers_.push_back(this); }
+Timer::Timer(Form& form, std::string name) : WithDesign(&form, std::move(name)) { form.timers_.push_back(this); }
 
 void Timer::changed(Property property) {
     if (FormPeer* peer = form().peer()) peer->timerChanged(*this, property);
@@ -145,14 +102,11 @@ void Timer::changed(Property property) {
 
 bool Timer::running() const { return form().loaded() && now_.enabled && now_.interval > 0; }
 
-void Timer::setEnabled(bool enabled) {
-    now_.enabled = enabled;
-    changed(Property::Enabled);
-}
+void Timer::setEnabled(bool enabled) { set(&TimerState::enabled, enabled, Property::Enabled); }
 
 void Timer::setInterval(int64_t milliseconds) {
-    now_.interval = static_cast<int32_t>(std::clamp<int64_t>(milliseconds, 0, kMaxInterval));
-    changed(Property::Interval);
+    set(&TimerState::interval, static_cast<int32_t>(std::clamp<int64_t>(milliseconds, 0, kMaxInterval)),
+        Property::Interval);
 }
 
 void Timer::tick() {

@@ -10,7 +10,7 @@ namespace platform {
 
 // ---------------------------------------------------------------- Form
 
-Form::Form(Runtime& runtime, std::string name) : Object(nullptr, std::move(name)), runtime_(runtime) {
+Form::Form(Runtime& runtime, std::string name) : WithDesign(nullptr, std::move(name)), runtime_(runtime) {
     form_ = this;
 }
 
@@ -23,8 +23,6 @@ void Form::endDesign() {
     snapshotDesign();
 }
 
-void Form::snapshotDesign() { design_ = now_; }
-void Form::restoreDesign() { now_ = design_; }
 
 void Form::changed(Property property) {
     if (peer_) peer_->formChanged(property);
@@ -85,34 +83,19 @@ float Form::Top() const { return peer_ ? peer_->outerTop() : now_.geometry.top; 
 float Form::Width() const { return peer_ ? peer_->outerWidth() : now_.geometry.width; }
 float Form::Height() const { return peer_ ? peer_->outerHeight() : now_.geometry.height; }
 
-void Form::setCaption(std::string caption) {
-    now_.caption = std::move(caption);
-    changed(Property::Caption);
+void Form::setCaption(std::string caption) { set(&FormState::caption, std::move(caption), Property::Caption); }
+void Form::setEnabled(bool enabled) { set(&FormState::enabled, enabled, Property::Enabled); }
+void Form::setBackColor(Color color) { set(&FormState::backColor, color, Property::BackColor); }
+
+void Form::setGeometryPart(float Geometry::*part, float twips) {
+    Geometry geometry = now_.geometry;
+    geometry.*part = twips;
+    set(&FormState::geometry, geometry, Property::Geometry);
 }
-void Form::setEnabled(bool enabled) {
-    now_.enabled = enabled;
-    changed(Property::Enabled);
-}
-void Form::setBackColor(Color color) {
-    now_.backColor = color;
-    changed(Property::BackColor);
-}
-void Form::setLeft(float twips) {
-    now_.geometry.left = twips;
-    changed(Property::Geometry);
-}
-void Form::setTop(float twips) {
-    now_.geometry.top = twips;
-    changed(Property::Geometry);
-}
-void Form::setWidth(float twips) {
-    now_.geometry.width = twips;
-    changed(Property::Geometry);
-}
-void Form::setHeight(float twips) {
-    now_.geometry.height = twips;
-    changed(Property::Geometry);
-}
+void Form::setLeft(float twips) { setGeometryPart(&Geometry::left, twips); }
+void Form::setTop(float twips) { setGeometryPart(&Geometry::top, twips); }
+void Form::setWidth(float twips) { setGeometryPart(&Geometry::width, twips); }
+void Form::setHeight(float twips) { setGeometryPart(&Geometry::height, twips); }
 
 void Form::userClose() {
     if (!loaded()) return;

@@ -1,4 +1,5 @@
 #pragma once
+// The end of a won game: the congratulation, the results and the rules they use.
 #include <cstdint>
 #include <string>
 

@@ -1,4 +1,5 @@
 #pragma once
+// The Exit-button chase; the click handlers are Form1's (screens/main/form1.h).
 #include <cstdint>
 
 namespace game {

@@ -1,4 +1,5 @@
 #pragma once
+// The Exit button's escape to a random place.
 #include <cstdint>
 
 namespace platform {

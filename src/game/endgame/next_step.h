@@ -1,4 +1,5 @@
 #pragma once
+// The next step: from the menus of the first half to the buttons of the second.
 
 namespace game {
 

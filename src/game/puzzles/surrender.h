@@ -1,4 +1,5 @@
 #pragma once
+// The surrender scene and its stage hints.
 #include <cstdint>
 #include <optional>
 

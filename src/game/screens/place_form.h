@@ -1,4 +1,5 @@
 #pragma once
+// Sizing and centring a window, shared by the title and the main window.
 #include <cstdint>
 
 namespace platform {

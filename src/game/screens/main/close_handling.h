@@ -1,4 +1,5 @@
 #pragma once
+// Who may close the main window, and what a refused close brings.
 #include <cstdint>
 
 #include "hub/game_state.h"

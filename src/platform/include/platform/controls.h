@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/types.h"
 
@@ -44,8 +45,44 @@ private:
     std::string name_;
 };
 
+// An object with a designed state, which every load starts from, and the
+// state the program has given it since. Each change is told to the form's
+// peer through the hook for the object's kind (changed).
+template <typename State>
+class WithDesign : public Object {
+public:
+    void snapshotDesign() override { design_ = now_; }
+    void restoreDesign() override { now_ = design_; }
+
+protected:
+    using Object::Object;
+
+    virtual void changed(Property property) = 0;
+    // Stores one field of the state and tells of it.
+    template <typename Field, typename Value>
+    void set(Field State::*field, Value&& value, Property property) {
+        now_.*field = std::forward<Value>(value);
+        changed(property);
+    }
+
+    State now_, design_;
+};
+
+struct ControlState {
+    std::string caption;
+    bool visible = true;
+    bool enabled = true;
+    Color foreColor = 0x00000000;
+    Color backColor = 0x00C0C0C0;
+    bool transparent = false;
+    FontSpec font;
+    Alignment alignment = Alignment::Left;
+    Geometry geometry;
+    int tabIndex = 0;
+};
+
 // What labels, buttons and frames share.
-class Control : public Object {
+class Control : public WithDesign<ControlState> {
 public:
     Frame* container() const { return container_; }
 
@@ -83,29 +120,13 @@ public:
 
     std::function<void()> onClick;
 
-    void snapshotDesign() override { design_ = now_; }
-    void restoreDesign() override { now_ = design_; }
-
 protected:
     Control(Form& form, std::string name, Frame* container);
 
 private:
-    void changed(Property property);
+    void changed(Property property) override;
 
-    struct State {
-        std::string caption;
-        bool visible = true;
-        bool enabled = true;
-        Color foreColor = 0x00000000;
-        Color backColor = 0x00C0C0C0;
-        bool transparent = false;
-        FontSpec font;
-        Alignment alignment = Alignment::Left;
-        Geometry geometry;
-        int tabIndex = 0;
-    };
     Frame* container_;
-    State now_, design_;
 };
 
 class Label : public Control {
@@ -124,9 +145,15 @@ public:
     Frame(Form& form, std::string name);
 };
 
+struct MenuState {
+    std::string caption;
+    bool visible = true;
+    bool enabled = true;
+};
+
 // A top-level menu (parent nullptr) or an item. A caption "-" is a separator;
 // an empty caption is still a real, clickable entry.
-class Menu : public Object {
+class Menu : public WithDesign<MenuState> {
 public:
     Menu(Form& form, std::string name, Menu* parent = nullptr);
 
@@ -145,24 +172,20 @@ public:
 
     std::function<void()> onClick;
 
-    void snapshotDesign() override { design_ = now_; }
-    void restoreDesign() override { now_ = design_; }
-
 private:
-    void changed(Property property);
+    void changed(Property property) override;
 
-    struct State {
-        std::string caption;
-        bool visible = true;
-        bool enabled = true;
-    };
     Menu* parent_;
-    State now_, design_;
+};
+
+struct TimerState {
+    bool enabled = true;
+    int32_t interval = 0;
 };
 
 // Ticks every interval while enabled and the interval is above 0. Setting
 // either property restarts the countdown.
-class Timer : public Object {
+class Timer : public WithDesign<TimerState> {
 public:
     static constexpr int32_t kMaxInterval = 65535;
 
@@ -180,17 +203,8 @@ public:
 
     std::function<void()> onTick;
 
-    void snapshotDesign() override { design_ = now_; }
-    void restoreDesign() override { now_ = design_; }
-
 private:
-    void changed(Property property);
-
-    struct State {
-        bool enabled = true;
-        int32_t interval = 0;
-    };
-    State now_, design_;
+    void changed(Property property) override;
 };
 
 }  // namespace platform

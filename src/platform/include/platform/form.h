@@ -16,7 +16,19 @@ namespace platform {
 class Runtime;
 class Services;
 
-class Form : public Object {
+struct FormState {
+    std::string caption;
+    bool visible = false;
+    bool enabled = true;
+    Color backColor = 0x00C0C0C0;
+    BorderStyle border = BorderStyle::FixedSingle;
+    float clientWidth = 0, clientHeight = 0;
+    FontSpec font;
+    std::string icon;  // empty: no icon
+    Geometry geometry;
+};
+
+class Form : public WithDesign<FormState> {
 public:
     ~Form() override;
 
@@ -78,9 +90,6 @@ public:
     // The shown, enabled button with the lowest tab index: where focus starts.
     CommandButton* firstFocusable() const;
 
-    void snapshotDesign() override;
-    void restoreDesign() override;
-
     FormPeer* peer() const { return peer_.get(); }
 
 protected:
@@ -109,19 +118,9 @@ private:
     friend class Menu;
     friend class Timer;
     void load();
-    void changed(Property property);
+    void changed(Property property) override;
+    void setGeometryPart(float Geometry::*part, float twips);
 
-    struct State {
-        std::string caption;
-        bool visible = false;
-        bool enabled = true;
-        Color backColor = 0x00C0C0C0;
-        BorderStyle border = BorderStyle::FixedSingle;
-        float clientWidth = 0, clientHeight = 0;
-        FontSpec font;
-        std::string icon;  // empty: no icon
-        Geometry geometry;
-    };
     Runtime& runtime_;
     std::vector<Object*> objects_;
     std::vector<Control*> controls_;
@@ -132,7 +131,6 @@ private:
     std::vector<Menu*> topMenus_;
     std::vector<Timer*> timers_;
     std::unique_ptr<FormPeer> peer_;
-    State now_, design_;
 };
 
 }  // namespace platform
