@@ -179,8 +179,7 @@ TEST_F(AccessibilityTest, EveryButtonLabelAndMenuEntryHasANameOrADescription) {
 
 TEST_F(AccessibilityTest, ButtonsAreNamedByTheirCaption) {
     FullMainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     for (platform::CommandButton* button : {&form.command5, &form.command3, &form.command1}) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peer.widget(*button));
         ASSERT_NE(iface, nullptr);
@@ -219,8 +218,7 @@ TEST_F(AccessibilityTest, AnEmptyMessageLineIsDescribedAndNamedOnceItHasText) {
 
 TEST_F(AccessibilityTest, MenuEntriesAreNamedByTheirCaptionWithoutTheAccessMarker) {
     FullMainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(peer.menuBar());
     ASSERT_NE(bar, nullptr);
     QAccessibleInterface* etc = entryFor(bar, peer.action(form.etc));
@@ -234,8 +232,7 @@ TEST_F(AccessibilityTest, MenuEntriesAreNamedByTheirCaptionWithoutTheAccessMarke
 
 TEST_F(AccessibilityTest, TheBlankItemHasANameAndCanBePressed) {
     FullMainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.etc));
     ASSERT_NE(etcMenu, nullptr);
     QAccessibleInterface* space = entryFor(etcMenu, peer.action(form.space));
@@ -263,8 +260,7 @@ TEST_F(AccessibilityTest, TheBlankItemHasANameAndCanBePressed) {
 
 TEST_F(AccessibilityTest, TheBlankTopMenuHasANameAndLeadsToItsItem) {
     FullMainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(peer.menuBar());
     ASSERT_NE(bar, nullptr);
     QAccessibleInterface* space2 = entryFor(bar, peer.action(form.space2));
@@ -293,8 +289,7 @@ TEST_F(AccessibilityTest, TheBlankTopMenuHasANameAndLeadsToItsItem) {
 
 TEST_F(AccessibilityTest, ABlankItemThatBecomesASeparatorIsReadAsOne) {
     FullMainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.etc));
     ASSERT_NE(etcMenu, nullptr);
     form.space.setCaption("-");

@@ -29,8 +29,7 @@ QLabel* labelOf(qt_backend::QtFormPeer& peer, const platform::Control& control) 
 
 TEST_F(FormWindowTest, ControlsLandOnTheirPixels) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     // 120, 600, 4815, 615 twips at 15 twips a pixel.
     EXPECT_EQ(peer.widget(form.label1)->geometry(), QRect(8, 40, 321, 41));
     EXPECT_EQ(peer.widget(form.command5)->geometry(), QRect(200, 160, 65, 25));
@@ -43,8 +42,7 @@ TEST_F(FormWindowTest, ControlsLandOnTheirPixels) {
 
 TEST_F(FormWindowTest, LabelsInAFrameAreRelativeToIt) {
     TitleLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QWidget* frame = peer.widget(form.frame1);
     QWidget* label = peer.widget(form.label1);
     EXPECT_EQ(label->parentWidget(), frame);
@@ -59,8 +57,7 @@ TEST_F(FormWindowTest, FramelessWindowIsAllClientAndTakesTheAskedSize) {
     form.setWidth(3855);
     EXPECT_FLOAT_EQ(form.Height(), 1680);
     EXPECT_FLOAT_EQ(form.Width(), 3855);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     EXPECT_TRUE(peer.window()->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(peer.window()->size(), QSize(257, 112));
     EXPECT_EQ(peer.window()->frameGeometry().size(), QSize(257, 112));
@@ -72,8 +69,7 @@ TEST_F(FormWindowTest, FramelessWindowIsAllClientAndTakesTheAskedSize) {
 
 TEST_F(FormWindowTest, MenuBarHiddenWhileNoTopMenuIsVisible) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     EXPECT_FALSE(peer.menuBar()->isVisible());
     EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
     EXPECT_EQ(peer.window()->height(), 240);
@@ -137,8 +133,7 @@ TEST_F(FormWindowTest, CentringFromTheReadBackSizeCentresTheFrame) {
         form.setTop((services.ScreenHeightTwips() - form.Height()) / 2);
         form.setLeft((services.ScreenWidthTwips() - form.Width()) / 2);
     };
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect frame = peer.window()->frameGeometry();
     EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
@@ -150,8 +145,7 @@ TEST_F(FormWindowTest, LeftAndTopPlaceTheFrameAndSurviveHideAndShow) {
     form.Hide();
     form.setTop(1000);
     form.setLeft(1000);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(67, 67));
     EXPECT_NEAR(form.Left(), 1000, 7.5);
     EXPECT_NEAR(form.Top(), 1000, 7.5);
@@ -169,8 +163,7 @@ TEST_F(FormWindowTest, NewSizeLeavesTheWindowWhereThePlayerPutIt) {
     form.Hide();
     form.setTop(1500);
     form.setLeft(1500);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     EXPECT_EQ(peer.window()->frameGeometry().topLeft(), QPoint(100, 100));
     peer.window()->move(200, 150);  // dragged
     form.setWidth(5200);
@@ -210,8 +203,7 @@ TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {
 
 TEST_F(FormWindowTest, MenuTreeCaptionsSeparatorsAndBlankEntries) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     EXPECT_EQ(peer.menu(form.file)->title(), "ﾌｧｲﾙ(&F)");
     EXPECT_EQ(peer.action(form.exit)->text(), "終了(&X)");
     EXPECT_TRUE(peer.action(form.hr)->isSeparator());
@@ -238,9 +230,7 @@ TEST_F(FormWindowTest, MenuTreeCaptionsSeparatorsAndBlankEntries) {
 
 TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     form.file.setVisible(true);
     form.space2.setVisible(true);
     QMenuBar* bar = peer.menuBar();
@@ -260,9 +250,7 @@ TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
 
 TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     form.etc.setVisible(true);
     QMenu* etc = peer.menu(form.etc);
     etc->popup(peer.window()->mapToGlobal(QPoint(0, 0)));
@@ -279,8 +267,7 @@ TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
 
 TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     form.file.setVisible(true);
     form.exit.setEnabled(false);
     EXPECT_FALSE(peer.action(form.exit)->isEnabled());
@@ -299,8 +286,7 @@ TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
 
 TEST_F(FormWindowTest, TransparentLabelsShowTheWindowColour) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QLabel* label = labelOf(peer, form.label6);
     ASSERT_NE(label, nullptr);
     EXPECT_FALSE(label->autoFillBackground());
@@ -318,8 +304,7 @@ TEST_F(FormWindowTest, TransparentLabelsShowTheWindowColour) {
 TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
     CipherLikeForm form(runtime);
     form.setBackColor(0x00FFFFFF);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QLabel* label = labelOf(peer, form.label1);
     EXPECT_TRUE(label->autoFillBackground());
     const QImage shot = peer.clientArea()->grab().toImage();
@@ -330,8 +315,7 @@ TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
 
 TEST_F(FormWindowTest, LabelTextFontAlignmentAndColourFollowChanges) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     QLabel* label = labelOf(peer, form.label1);
     EXPECT_EQ(label->text(), "やめるなら今のうちよ");
     EXPECT_EQ(QFontInfo(label->font()).family(), "IPAPGothic");
@@ -358,8 +342,7 @@ TEST_F(FormWindowTest, LabelTextFontAlignmentAndColourFollowChanges) {
 // must see it as it was, only unable to use it.
 TEST_F(FormWindowTest, ADisabledFormKeepsItsLookAndDropsInput) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
+    auto& peer = shown(form);
     auto* button = qobject_cast<QPushButton*>(peer.widget(form.command5));
     ASSERT_NE(button, nullptr);
     QSignalSpy clicked(button, &QPushButton::clicked);

@@ -59,9 +59,7 @@ TEST_F(InputTest, CloseQueuedForAnUnloadedWindowDoesNotReachItsNextLoad) {
 
 TEST_F(InputTest, KeysReachAWindowWithoutFocusableControls) {
     TitleLikeForm form(runtime);
-    form.Show();
-    QWidget* window = peerOf(form).window();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* window = showActive(form).window();
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
     QTest::keyClick(target, Qt::Key_Left);
     QTest::keyClick(target, Qt::Key_Up);
@@ -75,9 +73,7 @@ TEST_F(InputTest, KeysReachAWindowWithoutFocusableControls) {
 
 TEST_F(InputTest, AutoRepeatedKeysAreKeyDownsToo) {
     TitleLikeForm form(runtime);
-    form.Show();
-    QWidget* window = peerOf(form).window();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* window = showActive(form).window();
     QKeyEvent first(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
     QApplication::sendEvent(window, &first);
@@ -87,9 +83,7 @@ TEST_F(InputTest, AutoRepeatedKeysAreKeyDownsToo) {
 
 TEST_F(InputTest, KeysOnAFocusedButtonAreNotTheWindows) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(peer.window()));
+    auto& peer = showActive(form);
     // Focus starts on the button with the lowest tab index.
     EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.command5));
     // The button leaves A unused; Qt passes it up to the window, which must
@@ -102,9 +96,7 @@ TEST_F(InputTest, KeysOnAFocusedButtonAreNotTheWindows) {
 
 TEST_F(InputTest, FocusedButtonIsClickedByEnterAndSpace) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(peer.window()));
+    auto& peer = showActive(form);
     QWidget* button = peer.widget(form.command5);
     ASSERT_EQ(QApplication::focusWidget(), button);
     QTest::keyClick(button, Qt::Key_Return);
@@ -118,9 +110,7 @@ TEST_F(InputTest, FocusedButtonIsClickedByEnterAndSpace) {
 
 TEST_F(InputTest, TabFollowsTabIndex) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(peer.window()));
+    auto& peer = showActive(form);
     ASSERT_EQ(QApplication::focusWidget(), peer.widget(form.command5));  // 0
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.command1));  // 1
@@ -130,9 +120,7 @@ TEST_F(InputTest, TabFollowsTabIndex) {
 
 TEST_F(InputTest, ShowingAgainKeepsTheFocusOrStartsItAfresh) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(peer.window()));
+    auto& peer = showActive(form);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_EQ(peer.window()->focusWidget(), peer.widget(form.command1));
 
@@ -152,9 +140,7 @@ TEST_F(InputTest, ShowingAgainKeepsTheFocusOrStartsItAfresh) {
 
 TEST_F(InputTest, ClicksOnButtonsAndLabelsAndPressesOnTheBackground) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     QTest::mouseClick(peer.widget(form.command4), Qt::LeftButton);
     EXPECT_EQ(form.clicks4, 1);
 
@@ -172,9 +158,7 @@ TEST_F(InputTest, ClicksOnButtonsAndLabelsAndPressesOnTheBackground) {
 
 TEST_F(InputTest, ALabelReleasedElsewhereIsNoClick) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     QWidget* label = peer.widget(form.label1);
     QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
     QMouseEvent away(QEvent::MouseButtonRelease, QPointF(-20, -20), label->mapToGlobal(QPointF(-20, -20)),
@@ -185,9 +169,7 @@ TEST_F(InputTest, ALabelReleasedElsewhereIsNoClick) {
 
 TEST_F(InputTest, PressOnAFrameIsNotAPressOnTheWindow) {
     TitleLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     QTest::mousePress(peer.widget(form.frame1), Qt::LeftButton, {}, QPoint(100, 80));
     EXPECT_EQ(form.mouseDowns, 0);
     QTest::mousePress(peer.clientArea(), Qt::LeftButton, {}, QPoint(2, 108));
@@ -196,9 +178,7 @@ TEST_F(InputTest, PressOnAFrameIsNotAPressOnTheWindow) {
 
 TEST_F(InputTest, LabelClickThatUnloadsItsOwnWindow) {
     CipherLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     QPointer<QWidget> window = peer.window();
     QPointer<QWidget> label = peer.widget(form.label1);
     QTest::mouseClick(label, Qt::LeftButton);

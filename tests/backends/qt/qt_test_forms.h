@@ -221,6 +221,26 @@ protected:
         return *peer;
     }
 
+    // Shows the form and gives its peer.
+    static qt_backend::QtFormPeer& shown(platform::Form& form) {
+        form.Show();
+        return peerOf(form);
+    }
+    // Shows the form and waits until its window is active (keys go to it) or
+    // only exposed (painted, clickable).
+    static qt_backend::QtFormPeer& showActive(platform::Form& form) {
+        form.Show();
+        qt_backend::QtFormPeer& peer = peerOf(form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(peer.window())) << form.name() << " did not become active";
+        return peer;
+    }
+    static qt_backend::QtFormPeer& showExposed(platform::Form& form) {
+        form.Show();
+        qt_backend::QtFormPeer& peer = peerOf(form);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(peer.window())) << form.name() << " was not exposed";
+        return peer;
+    }
+
     // Runs the event loop for a while (timers, queued calls, deferred deletes).
     static void pump(int milliseconds = 0) {
         QTest::qWait(milliseconds);

@@ -100,9 +100,7 @@ TEST_F(ServicesTest, MsgBoxAnswers) {
 
 TEST_F(ServicesTest, TimersTickWhileABoxIsOpenAndOtherWindowsWait) {
     MainLikeForm form(runtime);
-    form.Show();
-    auto& peer = peerOf(form);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(peer.window()));
+    auto& peer = showExposed(form);
     form.clock.start();
     form.timer1.setEnabled(true);
     form.timer1.setInterval(40);
