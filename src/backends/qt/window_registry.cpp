@@ -119,8 +119,9 @@ QMargins WindowRegistry::expectedFrame(const QWidget* window) const {
     // Not framed yet: what we saw on another window; failing that, what the
     // window manager says it will put around a window; failing that, the
     // style's own idea of a title bar and border.
-    static const std::optional<QMargins> asked = askFrameExtents();
     if (lastSeenFrame_) return *lastSeenFrame_;
+    if (!askedFrame_) askedFrame_ = askFrameExtents();
+    const std::optional<QMargins>& asked = *askedFrame_;
     if (asked) {
         // The window manager answers in device pixels; we lay out in logical ones.
         const qreal ratio = window != nullptr ? window->devicePixelRatio() : qApp->devicePixelRatio();
@@ -136,6 +137,9 @@ QMargins WindowRegistry::expectedFrame(const QWidget* window) const {
 // ------------------------------------------------------------ disabled forms
 
 void WindowRegistry::blockInput(QWidget* window, bool blocked) {
+    // The filter sees every event of the program: it goes in only when a
+    // form is first disabled.
+    if (!blocked && !inputBlocker_) return;
     if (!inputBlocker_) {
         inputBlocker_ = std::make_unique<InputBlocker>();
         qApp->installEventFilter(inputBlocker_.get());

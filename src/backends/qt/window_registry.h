@@ -62,6 +62,8 @@ private:
     std::vector<QPointer<QObject>> graveyard_;
     std::vector<QPointer<QWidget>> shownWindows_;
     std::optional<QMargins> lastSeenFrame_;
+    // What the window manager said it will put around a window, once asked.
+    mutable std::optional<std::optional<QMargins>> askedFrame_;
     std::unique_ptr<QObject> inputBlocker_;
     std::unique_ptr<QObject> sweeper_;  // the delayed sweep dies with the registry
 };
