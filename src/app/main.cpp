@@ -1,7 +1,6 @@
 // The program: a Qt application, the Qt backend, one Game and its Main.
 #include <QApplication>
 #include <QScreen>
-#include <cstdio>
 #include <string>
 
 #include "app/window_icon.h"
@@ -31,16 +30,13 @@ qt_backend::Identity identity() { return {"mochitama", app::windowIcon}; }
 
 int main(int argc, char** argv) {
     const qt_backend::Identity me = identity();
-    const char* program = argc > 0 ? argv[0] : me.name.c_str();
+    const std::string program = argc > 0 ? argv[0] : me.name;
     // Qt aborts when it cannot open a window; say why in one line instead.
-    if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty()) {
-        std::fprintf(stderr, "%s: cannot open the game window: %s; to play without a desktop: xvfb-run -a %s\n",
-                     me.name.c_str(), problem.c_str(), shellQuoted(program).c_str());
-        return 1;
-    }
+    qt_backend::FatalErrorsEndQuietly quietFailure(me.name, "to play without a desktop: xvfb-run -a " + shellQuoted(program));
+    if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty())
+        qt_backend::FatalErrorsEndQuietly::fail(problem);
     qt_backend::ensureRuntimeDirectory();
 
-    qt_backend::FatalErrorsEndQuietly quietFailure(me.name.c_str());
     QApplication app(argc, argv);
     if (QGuiApplication::primaryScreen() == nullptr) qt_backend::FatalErrorsEndQuietly::fail("the window system has no screen");
     quietFailure.started();

@@ -29,10 +29,6 @@ EARLY_MS = 25
 LATE_MS = 150
 
 
-def rgb_tuple(colour):
-    return (colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF
-
-
 def centre(rect):
     x, y, w, h = rect
     return x + w / 2, y + h / 2

@@ -102,9 +102,6 @@ class Desktop:
         found = wait_until(lambda: self.windows(title, pid), timeout, f"window '{title}'")
         return found[0]
 
-    def wait_gone(self, title, timeout=10):
-        wait_until(lambda: not self.windows(title), timeout, f"window '{title}' to go")
-
     def title(self, window):
         return self.run(["xdotool", "getwindowname", window], check=False).strip()
 

@@ -18,7 +18,6 @@ import json
 import os
 import subprocess
 import time
-from collections import Counter
 
 RECORDER = os.environ.get("MOCHITAMA_SCREEN_TIMELINE", "build/tests/mochitama-screen-timeline")
 
@@ -56,13 +55,6 @@ class Frame:
     def count(self, colour, rect=None):
         """Pixels of exactly this colour (0xRRGGBB), in rect (x, y, w, h) or everywhere."""
         return sum(r.count(colour) for r in self.rows(rect))
-
-    def colours(self, rect=None):
-        """Every colour in rect and how many pixels have it."""
-        counter = Counter()
-        for r in self.rows(rect):
-            counter.update(r)
-        return counter
 
     def same_as(self, other, rect=None):
         return list(self.rows(rect)) == list(other.rows(rect))

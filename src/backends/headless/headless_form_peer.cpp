@@ -54,7 +54,6 @@ void HeadlessFormPeer::timerChanged(platform::Timer& timer, Property property) {
 }
 
 void HeadlessFormPeer::refresh() {
-    ++services_.refreshCount;
     services_.record({.kind = Event::Kind::Refreshed, .form = &form_, .formName = form_.name()});
 }
 

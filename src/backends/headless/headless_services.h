@@ -96,7 +96,6 @@ public:
     std::vector<ShownBox> boxes;
     std::vector<Event> events;
     std::vector<std::string> sentKeys;
-    int refreshCount = 0;
     // The events from `from` on as lines, for messages and whole sequences.
     std::vector<std::string> eventLines(std::size_t from = 0) const;
 

@@ -34,6 +34,18 @@ void makeRoomForTitle(QMessageBox* box, const QString& title) {
                       grid->columnCount());
 }
 
+// Where a box of this outer size goes: centred over the owner's frame, or
+// in the middle of the primary screen.
+QPoint centredPlace(QSize outerSize, const QWidget* owner) {
+    QRect area;
+    if (owner != nullptr && owner->isVisible()) {
+        area = owner->frameGeometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->geometry();
+    }
+    return {area.x() + (area.width() - outerSize.width()) / 2, area.y() + (area.height() - outerSize.height()) / 2};
+}
+
 // Places itself once Qt has given it its final size, before it is mapped.
 class CentredMessageBox : public QMessageBox {
 public:
@@ -54,16 +66,6 @@ private:
 };
 
 }  // namespace
-
-QPoint centredPlace(QSize outerSize, const QWidget* owner) {
-    QRect area;
-    if (owner != nullptr && owner->isVisible()) {
-        area = owner->frameGeometry();
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->geometry();
-    }
-    return {area.x() + (area.width() - outerSize.width()) / 2, area.y() + (area.height() - outerSize.height()) / 2};
-}
 
 QString boxText(const std::string& text) {
     QString out = QString::fromStdString(text);

@@ -16,10 +16,6 @@ QString boxText(const std::string& text);
 // screen; `frame` is what the window manager will put around it.
 QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* owner, QMargins frame = {});
 
-// Where a box of this outer size goes: centred over the owner's frame, or
-// in the middle of the primary screen.
-QPoint centredPlace(QSize outerSize, const QWidget* owner);
-
 // The answer a closed box gives. A box that went away without an answer
 // (its window was destroyed) answers as Escape would.
 platform::MsgResult answerOf(const QMessageBox* box, platform::MsgButtons buttons);

@@ -43,7 +43,6 @@ public:
     float outerHeight() const override { return geometry_->outerHeight(); }
 
     // ---- what the tests look at
-    platform::Form& form() const { return form_; }
     QWidget* window() const { return window_; }
     QWidget* clientArea() const { return client_; }
     QMenuBar* menuBar() const { return menuBar_; }

@@ -93,23 +93,23 @@ void WindowGeometry::moveFrame(bool left, bool top) {
     window_->move(place);
 }
 
+std::optional<QMargins> WindowGeometry::frameOnScreen() const {
+    if (form_.borderStyle() == platform::BorderStyle::None || !window_ || !window_->isVisible()) return std::nullopt;
+    const QWindow* handle = window_->windowHandle();
+    if (handle == nullptr || handle->frameMargins().isNull()) return std::nullopt;
+    return handle->frameMargins();
+}
+
 void WindowGeometry::learnFrame() {
-    if (form_.borderStyle() == platform::BorderStyle::None || !window_ || !window_->isVisible()) return;
-    if (const QWindow* handle = window_->windowHandle()) {
-        const QMargins seen = handle->frameMargins();
-        if (!seen.isNull()) {
-            knownFrame_ = seen;
-            registry_.noteFrame(seen);
-        }
+    if (const std::optional<QMargins> seen = frameOnScreen()) {
+        knownFrame_ = *seen;
+        registry_.noteFrame(*seen);
     }
 }
 
 QMargins WindowGeometry::frameMargins() const {
     if (form_.borderStyle() == platform::BorderStyle::None) return {};
-    if (window_ && window_->isVisible()) {
-        if (const QWindow* handle = window_->windowHandle(); handle != nullptr && !handle->frameMargins().isNull())
-            return handle->frameMargins();
-    }
+    if (const std::optional<QMargins> seen = frameOnScreen()) return *seen;
     if (knownFrame_) return *knownFrame_;
     if (!estimatedFrame_) estimatedFrame_ = registry_.expectedFrame(window_);
     return *estimatedFrame_;

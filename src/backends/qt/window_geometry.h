@@ -42,6 +42,8 @@ public:
     float outerHeight() const;
 
 private:
+    // The frame the window manager has put around the shown window, if any yet.
+    std::optional<QMargins> frameOnScreen() const;
     QSize clientSize() const;
     int menuBarHeight() const;
     void moveFrame(bool left, bool top);

@@ -132,7 +132,8 @@ std::string chooseByDisplay() {
 
 // What the handler needs while a FatalErrorsEndQuietly lives.
 struct QuietFatals {
-    const char* programName = "";
+    std::string programName;
+    std::string advice;
     QtMessageHandler previous = nullptr;
     bool starting = true;
     // What Qt said while starting, given on once it has started.
@@ -196,15 +197,14 @@ void ensureRuntimeDirectory() {
     ::setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
 }
 
-FatalErrorsEndQuietly::FatalErrorsEndQuietly(const char* programName) {
-    quietFatals = QuietFatals{programName, nullptr, true, {}};
-    previous_ = qInstallMessageHandler(endQuietlyOnFatal);
-    quietFatals.previous = previous_;
+FatalErrorsEndQuietly::FatalErrorsEndQuietly(std::string programName, std::string advice) {
+    quietFatals = QuietFatals{std::move(programName), std::move(advice), nullptr, true, {}};
+    quietFatals.previous = qInstallMessageHandler(endQuietlyOnFatal);
 }
 
 FatalErrorsEndQuietly::~FatalErrorsEndQuietly() {
     started();
-    qInstallMessageHandler(previous_);
+    qInstallMessageHandler(quietFatals.previous);
 }
 
 void FatalErrorsEndQuietly::started() {
@@ -215,7 +215,8 @@ void FatalErrorsEndQuietly::started() {
 }
 
 void FatalErrorsEndQuietly::fail(const std::string& why) {
-    std::fprintf(stderr, "%s: cannot open the game window: %s\n", quietFatals.programName, why.c_str());
+    std::fprintf(stderr, "%s: cannot open the game window: %s%s%s\n", quietFatals.programName.c_str(), why.c_str(),
+                 quietFatals.advice.empty() ? "" : "; ", quietFatals.advice.c_str());
     std::fflush(stderr);
     ::_exit(1);
 }

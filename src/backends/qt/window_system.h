@@ -29,18 +29,16 @@ void ensureRuntimeDirectory();
 // is held back until started(): when starting fails, the one line is all.
 class FatalErrorsEndQuietly {
 public:
-    explicit FatalErrorsEndQuietly(const char* programName);
+    // The line: "<programName>: cannot open the game window: <why>; <advice>".
+    FatalErrorsEndQuietly(std::string programName, std::string advice);
     ~FatalErrorsEndQuietly();
     FatalErrorsEndQuietly(const FatalErrorsEndQuietly&) = delete;
     FatalErrorsEndQuietly& operator=(const FatalErrorsEndQuietly&) = delete;
 
     // Qt has started: gives on what was held, and everything from now on.
     void started();
-    // Ends the program as a fatal error of Qt's would.
+    // Ends the program with that line.
     [[noreturn]] static void fail(const std::string& why);
-
-private:
-    QtMessageHandler previous_;
 };
 
 }  // namespace qt_backend

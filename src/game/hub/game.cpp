@@ -4,7 +4,7 @@ namespace game {
 
 Game::Game(platform::Services& services) : services_(services), runtime_(services) {}
 
-Game::~Game() { windows_.reset(); }
+Game::~Game() = default;
 
 void Game::MsgBox(const std::string& prompt, const std::string& title, platform::MsgIcon icon) {
     services_.MsgBox({prompt, title, platform::MsgButtons::Ok, icon, false});

@@ -63,20 +63,17 @@ std::filesystem::path ChooseRecordFile(Game& game) {
 }
 
 std::filesystem::path EnsureRecordFile(Game& game, const std::filesystem::path& chosen) {
-    if (platform::FileExists(chosen)) return chosen;
-    std::optional<platform::Failure> failure = CreateDefaultRecordFile(chosen);
-    if (!failure) return chosen;
-    // The program's directory looked writable but was not (a full disk, a
-    // race): the user's own directory is the next place.
-    const auto own = RecordFilePath(game.services().UserDataDirectory());
-    std::filesystem::path tried = chosen;
-    if (own != chosen) {
-        tried = own;
-        if (platform::FileExists(own)) return own;
-        failure = CreateDefaultRecordFile(own);
-        if (!failure) return own;
+    // When the program's directory looked writable but was not (a full disk,
+    // a race), the user's own directory is the next place.
+    std::vector<std::filesystem::path> places = {chosen};
+    if (const auto own = RecordFilePath(game.services().UserDataDirectory()); own != chosen) places.push_back(own);
+    std::optional<platform::Failure> failure;
+    for (const auto& place : places) {
+        if (platform::FileExists(place)) return place;
+        failure = CreateDefaultRecordFile(place);
+        if (!failure) return place;
     }
-    game.MsgBox("記録ファイルを作れませんでした\r\n" + tried.string() + "\r\n" + FailureText(*failure),
+    game.MsgBox("記録ファイルを作れませんでした\r\n" + places.back().string() + "\r\n" + FailureText(*failure),
                 ".INI Create Error", platform::MsgIcon::Critical);
     game.End();
 }
