@@ -19,7 +19,7 @@ void Runtime::dispatch(const std::function<void()>& handler) {
         DepthGuard guard(depth_);
         handler();
     }
-    if (depth_ == 0 && loadedForms_ == 0) services_.End();
+    if (depth_ == 0 && loadedForms_ == 0) services_.End(ExitStatus::Played);
 }
 
 }  // namespace platform

@@ -21,7 +21,14 @@ using reliability::InChild;
 
 class RecordFilePlace : public GameScript {
 protected:
-    fs::path userDataFile() const { return host.userDataDirectory / "MT.INI"; }
+    fs::path userDataFile() const { return *host.userDataDirectory / "MT.INI"; }
+    // The one time the player hears that the records live elsewhere.
+    void expectRecordsMovedBecauseTheNameIsTaken() {
+        box(".INI Moved",
+            "プログラムのフォルダに記録ファイルを作れませんでした\r\nファイルではないものがその名前を使っています\r\n"
+            "記録はこちらに残します\r\n" + userDataFile().string(),
+            MsgIcon::Information);
+    }
     void quitAtTheQuestion() {
         toOpeningQuestion();
         box("Welcome to もちたま", "あ・・・そう？根性なしねぇ。じゃぁね。");
@@ -40,12 +47,13 @@ TEST_F(RecordFilePlace, ALinkToAFileIsReadAndWrittenThroughAndStaysALink) {
     EXPECT_EQ(readIni(), WithKeyLine(RecordText("4", "2", "83.5"), "Tyutai", "Kaisu=3"));
 }
 
-// The three below fail: when MT.INI is there but is not a regular file, the
-// first start appends the default lines to it and, when that fails, removes
-// whatever has the name (src/startup/main_routine.cpp, CreateDefaultRecordFile).
+// Once failed: when MT.INI was there but not a regular file, the first start
+// appended the default lines to it and, when that failed, removed whatever
+// had the name.
 
 TEST_F(RecordFilePlace, ALinkToAMissingPlaceIsLeftAndTheRecordsAreKeptElsewhere) {
     fs::create_symlink("/nonexistent/mochitama/MT.INI", iniPath());
+    expectRecordsMovedBecauseTheNameIsTaken();
     start();
     EXPECT_TRUE(form0().visible());
     EXPECT_EQ(state().IniPath, userDataFile());
@@ -54,6 +62,7 @@ TEST_F(RecordFilePlace, ALinkToAMissingPlaceIsLeftAndTheRecordsAreKeptElsewhere)
 
 TEST_F(RecordFilePlace, ADirectoryOfThatNameIsLeftAndTheRecordsAreKeptElsewhere) {
     fs::create_directory(iniPath());
+    expectRecordsMovedBecauseTheNameIsTaken();
     start();
     EXPECT_TRUE(form0().visible());
     EXPECT_EQ(state().IniPath, userDataFile());
@@ -64,6 +73,7 @@ TEST_F(RecordFilePlace, AFifoOfThatNameNeitherHangsTheStartNorIsRemoved) {
     ASSERT_EQ(::mkfifo(iniPath().c_str(), 0644), 0);
     const int status = InChild([&] {
         ::alarm(5);  // a start that waits for a reader of the FIFO ends here
+        expectRecordsMovedBecauseTheNameIsTaken();
         start();
         if (!form0().visible() || state().IniPath != userDataFile()) return 1;
         return fs::is_fifo(iniPath()) ? 0 : 4;

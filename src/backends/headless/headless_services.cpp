@@ -184,7 +184,8 @@ void HeadlessServices::SendKeys(const std::string& keys) {
     });
 }
 
-void HeadlessServices::End() {
+void HeadlessServices::End(platform::ExitStatus status) {
+    exitStatus = status;
     record({.kind = Event::Kind::Ended});
     throw ProgramEnded{};
 }

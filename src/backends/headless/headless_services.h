@@ -55,14 +55,14 @@ public:
     ~HeadlessServices() override;
 
     // ---- the world around the program
-    bool previousInstance = false;
+    platform::InstanceCheck instanceCheck = platform::InstanceCheck::Alone;
     // The record file the instance check was asked about.
     std::filesystem::path instanceCheckedFor;
     float screenWidthTwips = 1024 * 15.0f;
     float screenHeightTwips = 768 * 15.0f;
     // A window system that enforces a smallest outer size (0: none).
     float minimumOuterWidth = 0, minimumOuterHeight = 0;
-    std::filesystem::path userDataDirectory;
+    std::optional<std::filesystem::path> userDataDirectory;
 
     // ---- the virtual clock
     int64_t nowMs() const { return clock_.nowMs(); }
@@ -91,6 +91,8 @@ public:
     void run(platform::Runtime& runtime, const std::function<void()>& routine);
 
     bool ended() const { return ended_; }
+    // The status the program ended with, once it has.
+    std::optional<platform::ExitStatus> exitStatus;
 
     // ---- what happened
     std::vector<ShownBox> boxes;
@@ -108,15 +110,15 @@ public:
     void Randomize() override;
     float Rnd() override;
     void SendKeys(const std::string& keys) override;
-    [[noreturn]] void End() override;
+    [[noreturn]] void End(platform::ExitStatus status) override;
     float ScreenWidthTwips() override { return screenWidthTwips; }
     float ScreenHeightTwips() override { return screenHeightTwips; }
-    bool PreviousInstance(const std::filesystem::path& recordFile) override {
+    platform::InstanceCheck PreviousInstance(const std::filesystem::path& recordFile) override {
         instanceCheckedFor = recordFile;
-        return previousInstance;
+        return instanceCheck;
     }
     std::filesystem::path ProgramDirectory() override { return programDirectory_; }
-    std::filesystem::path UserDataDirectory() override { return userDataDirectory; }
+    std::optional<std::filesystem::path> UserDataDirectory() override { return userDataDirectory; }
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
     // ---- used by the peers

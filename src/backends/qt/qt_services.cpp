@@ -1,10 +1,10 @@
 #include "qt/qt_services.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <thread>
+#include <vector>
 
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
@@ -98,13 +99,13 @@ void QtServices::SendKeys(const std::string& keys) {
     }, Qt::QueuedConnection);
 }
 
-void QtServices::End() {
+void QtServices::End(platform::ExitStatus status) {
     // At once: no Qt shutdown, no close handler, no timer. The records were
     // written and closed by the game before it got here.
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    ::_exit(0);
+    ::_exit(static_cast<int>(status));
 }
 
 float QtServices::ScreenWidthTwips() {
@@ -117,12 +118,12 @@ float QtServices::ScreenHeightTwips() {
     return screen != nullptr ? toTwips(screen->geometry().height()) : 0.0f;
 }
 
-bool QtServices::PreviousInstance(const std::filesystem::path& recordFile) {
+platform::InstanceCheck QtServices::PreviousInstance(const std::filesystem::path& recordFile) {
     if (!instanceLock_) {
         const std::string& name = registry_->identity().name;
         instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(name), name, recordFile);
     }
-    return instanceLock_->heldElsewhere();
+    return instanceLock_->heldElsewhere() ? platform::InstanceCheck::AnotherRuns : platform::InstanceCheck::Alone;
 }
 
 std::filesystem::path QtServices::ProgramDirectory() {
@@ -132,12 +133,28 @@ std::filesystem::path QtServices::ProgramDirectory() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
-std::filesystem::path QtServices::UserDataDirectory() {
+std::optional<std::filesystem::path> QtServices::UserDataDirectory() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
         return std::filesystem::path(data) / registry_->identity().name;
-    const char* home = std::getenv("HOME");
-    const std::filesystem::path base = home != nullptr && home[0] != '\0' ? home : QDir::homePath().toStdString();
-    return base / ".local" / "share" / registry_->identity().name;
+    const std::optional<std::filesystem::path> home = homeDirectory();
+    if (!home) return std::nullopt;
+    return *home / ".local" / "share" / registry_->identity().name;
+}
+
+std::optional<std::filesystem::path> homeDirectory() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+    // Cron, env -i and some service managers start programs without HOME:
+    // the password database still knows it, as GLib finds it too.
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+        return std::nullopt;
+    const std::filesystem::path home = found->pw_dir != nullptr ? found->pw_dir : "";
+    std::error_code ec;
+    // "/nonexistent" and the like: no home to keep records in.
+    if (!home.is_absolute() || !std::filesystem::is_directory(home, ec)) return std::nullopt;
+    return home;
 }
 
 void QtServices::SetCurrentDirectory(const std::filesystem::path& directory) {

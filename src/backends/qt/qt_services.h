@@ -28,12 +28,12 @@ public:
     void Randomize() override;
     float Rnd() override;
     void SendKeys(const std::string& keys) override;
-    [[noreturn]] void End() override;
+    [[noreturn]] void End(platform::ExitStatus status) override;
     float ScreenWidthTwips() override;
     float ScreenHeightTwips() override;
-    bool PreviousInstance(const std::filesystem::path& recordFile) override;
+    platform::InstanceCheck PreviousInstance(const std::filesystem::path& recordFile) override;
     std::filesystem::path ProgramDirectory() override;
-    std::filesystem::path UserDataDirectory() override;
+    std::optional<std::filesystem::path> UserDataDirectory() override;
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
     // What the peers share; for the benchmarks and tests that look inside.
@@ -44,6 +44,10 @@ private:
     std::mt19937 random_;
     std::unique_ptr<InstanceLock> instanceLock_;
 };
+
+// $HOME, else the user's home from the password database when it is a
+// directory; nothing when neither is usable.
+std::optional<std::filesystem::path> homeDirectory();
 
 // Rnd's number from one 32-bit draw: 24 bits, so the float is never 1.0.
 float unitFloat(uint32_t draw);

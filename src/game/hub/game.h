@@ -40,8 +40,8 @@ public:
 
     void Sleep(uint32_t milliseconds) { services_.Sleep(milliseconds); }
     // Every backend's End stops the program; abort guards a broken one.
-    [[noreturn]] void End() {
-        services_.End();
+    [[noreturn]] void End(platform::ExitStatus status = platform::ExitStatus::Played) {
+        services_.End(status);
         std::abort();
     }
 

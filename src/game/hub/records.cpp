@@ -23,7 +23,7 @@ void RequireRecordFile(Game& game) {
     game.MsgBox("INIファイルが無くなっています\r\n実行を中断します", ".INI Don't Exist", platform::MsgIcon::Critical);
     game.state.IniMissing = true;
     game.mainWindow().Unload();
-    game.End();
+    game.End(platform::ExitStatus::CouldNotPlay);
 }
 
 std::string ReadValue(const Game& game, const char* section, const char* key) {
@@ -57,8 +57,10 @@ std::string FailureText(const platform::Failure& failure) {
         case ENOSPC:
         case EDQUOT: return "ディスクがいっぱいです";
         case EFBIG: return "ファイルが大きすぎます";
-        case ENOENT:
-        case ENOTDIR: return "フォルダが見つかりません";
+        case ENOENT: return "フォルダが見つかりません";
+        case ENOTDIR: return "フォルダの代わりにファイルがあります";
+        // Only a new file is made with O_EXCL: a link, a folder or a pipe has the name.
+        case EEXIST: return "ファイルではないものがその名前を使っています";
         default:
             return "書き込めませんでした: " +
                    (failure.error != 0 ? std::generic_category().message(failure.error) : failure.describe());

@@ -13,14 +13,13 @@ void Main(Game& game) {
     s.VerNo = kVersion;
     // One running game per record file, wherever that file lives; a second
     // copy writes nothing.
-    const auto recordFile = ChooseRecordFile(game);
-    if (game.services().PreviousInstance(recordFile)) {
-        game.MsgBox("『もちたま』の二重起動は出来ません", "二重起動ERROR", platform::MsgIcon::Critical);
-        game.End();
-    }
-    s.IniPath = EnsureRecordFile(game, recordFile);
-    // Only this copy runs: what an interrupted save left behind can go.
-    platform::RemoveStaleTemporaries(s.IniPath);
+    const auto chosen = ChooseRecordFile(game);
+    const bool guarded = GuardRecordFile(game, chosen);
+    const PlacedRecordFile records = EnsureRecordFile(game, chosen, guarded);
+    s.IniPath = records.path;
+    // What an interrupted save left behind can go, but only when no other
+    // copy can be in the middle of a save.
+    if (records.guarded) platform::RemoveStaleTemporaries(s.IniPath);
     ReadRecords(game);
     Form0& title = game.form0();
     title.Show();

@@ -1,8 +1,5 @@
 #include "startup/record_file_place.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <system_error>
 
 #include "platform/safe_file.h"
@@ -13,21 +10,12 @@ namespace game {
 
 namespace {
 
+using platform::MsgIcon;
+
 constexpr const char* kRecordFileName = "MT.INI";
 
 // Line 2 puts the credit in column 33.
 constexpr const char* kCreditLine = "; MT.INI                        Mochitama Workshop";
-
-// Something that is not a record file holds the name: a directory, a FIFO,
-// a link to nowhere. It is the player's, and left alone.
-bool NameTakenByOtherThing(const std::filesystem::path& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && !platform::FileExists(path);
-}
-
-bool MayCreateFilesIn(const std::filesystem::path& directory) {
-    return ::access(directory.c_str(), W_OK | X_OK) == 0;
-}
 
 // Makes the default file at `path`, its directory too.
 std::optional<platform::Failure> CreateDefaultRecordFile(const std::filesystem::path& path) {
@@ -36,6 +24,21 @@ std::optional<platform::Failure> CreateDefaultRecordFile(const std::filesystem::
     if (dirError) return platform::Failure::ofSystem("cannot create the folder", dirError.value());
     return platform::CreateFileWithLines(path, DefaultRecordLines());
 }
+
+std::optional<std::filesystem::path> UserRecordFile(Game& game) {
+    const auto directory = game.services().UserDataDirectory();
+    if (!directory) return std::nullopt;
+    return RecordFilePath(*directory);
+}
+
+// `where` may be unknown (empty).
+[[noreturn]] void CannotCreate(Game& game, const std::string& where, const std::string& reason) {
+    const std::string place = where.empty() ? "" : where + "\r\n";
+    game.MsgBox("記録ファイルを作れませんでした\r\n" + place + reason, ".INI Create Error", MsgIcon::Critical);
+    game.End(platform::ExitStatus::CouldNotPlay);
+}
+
+constexpr const char* kNoHome = "ホームフォルダが分かりません（HOME）";
 
 }  // namespace
 
@@ -54,28 +57,52 @@ std::vector<std::string> DefaultRecordLines() {
 
 std::filesystem::path ChooseRecordFile(Game& game) {
     const auto programDirectory = game.services().ProgramDirectory();
+    const auto own = UserRecordFile(game);
+    if (InstalledSystemWide(programDirectory)) {
+        if (!own) CannotCreate(game, "", kNoHome);
+        return *own;
+    }
     const auto beside = RecordFilePath(programDirectory);
-    const auto own = RecordFilePath(game.services().UserDataDirectory());
-    if (InstalledSystemWide(programDirectory)) return own;
     if (platform::FileExists(beside)) return beside;
-    if (NameTakenByOtherThing(beside) || !MayCreateFilesIn(programDirectory)) return own;
+    // Records that had to move there once stay there.
+    if (own && platform::FileExists(*own)) return *own;
     return beside;
 }
 
-std::filesystem::path EnsureRecordFile(Game& game, const std::filesystem::path& chosen) {
-    // When the program's directory looked writable but was not (a full disk,
-    // a race), the user's own directory is the next place.
-    std::vector<std::filesystem::path> places = {chosen};
-    if (const auto own = RecordFilePath(game.services().UserDataDirectory()); own != chosen) places.push_back(own);
-    std::optional<platform::Failure> failure;
-    for (const auto& place : places) {
-        if (platform::FileExists(place)) return place;
-        failure = CreateDefaultRecordFile(place);
-        if (!failure) return place;
+bool GuardRecordFile(Game& game, const std::filesystem::path& recordFile) {
+    switch (game.services().PreviousInstance(recordFile)) {
+        case platform::InstanceCheck::Alone:
+            return true;
+        case platform::InstanceCheck::AnotherRuns:
+            game.MsgBox("『もちたま』の二重起動は出来ません", "二重起動ERROR", MsgIcon::Critical);
+            game.End(platform::ExitStatus::CouldNotPlay);
+        case platform::InstanceCheck::CannotTell:
+            break;
     }
-    game.MsgBox("記録ファイルを作れませんでした\r\n" + places.back().string() + "\r\n" + FailureText(*failure),
-                ".INI Create Error", platform::MsgIcon::Critical);
-    game.End();
+    game.MsgBox("『もちたま』がほかに動いていないか確かめられませんでした\r\n"
+                "同時にふたつ動かすと、記録が失われることがあります",
+                "二重起動チェック", MsgIcon::Exclamation);
+    return false;
+}
+
+PlacedRecordFile EnsureRecordFile(Game& game, const std::filesystem::path& chosen, bool guarded) {
+    if (platform::FileExists(chosen)) return {chosen, guarded};
+    const auto failure = CreateDefaultRecordFile(chosen);
+    if (!failure) return {chosen, guarded};
+
+    // The program's directory is full, read-only or taken: the user's own
+    // directory is the next place, and from now on the place of the records.
+    const auto own = UserRecordFile(game);
+    if (!own) CannotCreate(game, chosen.string(), FailureText(*failure) + "\r\n" + kNoHome);
+    if (*own == chosen) CannotCreate(game, chosen.string(), FailureText(*failure));
+    const bool ownGuarded = GuardRecordFile(game, *own);
+    if (!platform::FileExists(*own)) {
+        if (const auto ownFailure = CreateDefaultRecordFile(*own)) CannotCreate(game, own->string(), FailureText(*ownFailure));
+        game.MsgBox("プログラムのフォルダに記録ファイルを作れませんでした\r\n" + FailureText(*failure) +
+                        "\r\n記録はこちらに残します\r\n" + own->string(),
+                    ".INI Moved", MsgIcon::Information);
+    }
+    return {*own, guarded && ownGuarded};
 }
 
 }  // namespace game

@@ -32,7 +32,7 @@ inline qt_backend::Identity TestIdentity() { return {"mochitama", app::windowIco
 class TestServices : public qt_backend::QtServices {
 public:
     TestServices() : QtServices(TestIdentity()) {}
-    [[noreturn]] void End() override {
+    [[noreturn]] void End(platform::ExitStatus) override {
         std::fputs("unexpected End() in a Qt backend test\n", stderr);
         std::abort();
     }

@@ -227,7 +227,7 @@ TEST_F(ServicesTest, EndStopsAtOnceAfterFlushingOutput) {
         ::dup2(pipeFds[1], STDOUT_FILENO);
         std::atexit([] { std::fputs("[atexit ran]", stdout); });
         std::fputs("written before End", stdout);  // still in stdio's buffer
-        qt_backend::QtServices(qt_test::TestIdentity()).End();
+        qt_backend::QtServices(qt_test::TestIdentity()).End(platform::ExitStatus::CouldNotPlay);
     }
     ::close(pipeFds[1]);
     std::string out;
@@ -237,7 +237,7 @@ TEST_F(ServicesTest, EndStopsAtOnceAfterFlushingOutput) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(out, "written before End");
 }
 

@@ -57,7 +57,7 @@ TEST_F(StartUp, MissingKeysReadAsTheDefaults) {
 }
 
 TEST_F(StartUp, SecondCopyShowsOnlyTheBoxAndTouchesNothing) {
-    host.previousInstance = true;
+    host.instanceCheck = platform::InstanceCheck::AnotherRuns;
     box("二重起動ERROR", "『もちたま』の二重起動は出来ません", MsgIcon::Critical);
     start();
     EXPECT_TRUE(host.ended());
@@ -81,6 +81,10 @@ TEST(StartUpElsewhere, UnwritableProgramDirectoryKeepsRecordsInTheUserDataDirect
     host.userDataDirectory = base / "data" / "mochitama";
     {
         const auto g = game::NewGame(host);
+        host.expectBox({".INI Moved",
+                        "プログラムのフォルダに記録ファイルを作れませんでした\r\nフォルダの代わりにファイルがあります\r\n"
+                        "記録はこちらに残します\r\n" + (base / "data" / "mochitama" / "MT.INI").string(),
+                        platform::MsgIcon::Information, {}, platform::MsgResult::Ok, 0, {}, false});
         host.run(g->runtime(), [&] { game::Main(*g); });
         EXPECT_EQ(g->state.IniPath, base / "data" / "mochitama" / "MT.INI");
         EXPECT_TRUE(std::filesystem::exists(g->state.IniPath));

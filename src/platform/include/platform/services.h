@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/types.h"
@@ -39,19 +40,22 @@ public:
     // Queues a keystroke ("{Esc}") for whatever has the focus; does not wait.
     virtual void SendKeys(const std::string& keys) = 0;
 
-    // Stops the program at once: no close handler, timer or later statement runs.
-    [[noreturn]] virtual void End() = 0;
+    // Stops the program at once: no close handler, timer or later statement
+    // runs. The status tells whoever started the program how it went.
+    [[noreturn]] virtual void End(ExitStatus status) = 0;
 
     virtual float ScreenWidthTwips() = 0;
     virtual float ScreenHeightTwips() = 0;
 
-    // Another copy of the program runs with the same record file.
-    virtual bool PreviousInstance(const std::filesystem::path& recordFile) = 0;
+    // Whether another copy of the program runs with the same record file.
+    // Takes this copy's guard when none does; the guard lasts until the end.
+    virtual InstanceCheck PreviousInstance(const std::filesystem::path& recordFile) = 0;
 
     // Where the program's own file lives.
     virtual std::filesystem::path ProgramDirectory() = 0;
-    // Where the records go when the program's directory cannot hold them.
-    virtual std::filesystem::path UserDataDirectory() = 0;
+    // Where the records go when the program's directory cannot hold them;
+    // nothing when the user has no usable home.
+    virtual std::optional<std::filesystem::path> UserDataDirectory() = 0;
     virtual void SetCurrentDirectory(const std::filesystem::path& directory) = 0;
 };
 

@@ -37,6 +37,20 @@ struct MsgBoxRequest {
     bool defaultIsNo = false;  // Yes/No boxes: No is the default button
 };
 
+// What the program's exit status tells whoever started it.
+enum class ExitStatus : int {
+    Played = 0,        // the game ended as the game ends: a quit, a surrender, the results
+    CouldNotPlay = 1,  // a second copy, or no record file to play with
+};
+
+// The one-copy guard's answer.
+enum class InstanceCheck {
+    Alone,        // this copy holds the guard now
+    AnotherRuns,  // another copy holds it
+    CannotTell,   // no guard could be taken: the player is told, and this copy
+                  // leaves alone whatever another might be writing
+};
+
 // Where a close request comes from.
 namespace unload_mode {
 inline constexpr int16_t kUserClose = 0;   // close box, Alt+F4, the window manager
