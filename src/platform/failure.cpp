@@ -10,6 +10,8 @@ std::string Failure::describe() const {
             return action + ": the file is read-only";
         case Reason::NotARegularFile:
             return action + ": not a regular file";
+        case Reason::TooLarge:
+            return action + ": the file is too large to be what it should be";
         case Reason::System:
             break;
     }

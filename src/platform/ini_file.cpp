@@ -7,32 +7,37 @@
 
 namespace platform::ini {
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view fallback, const std::filesystem::path& file) {
-    try {
-        const FileContents contents = ReadRegularFile(file);
-        if (contents.failure) return std::string(fallback);
-        if (auto value = findValue(contents.bytes, section, key)) return std::move(*value);
-        return std::string(fallback);
-    } catch (const std::bad_alloc&) {
-        // A file too large to hold reads like a missing one.
-        return std::string(fallback);
-    }
+std::string ReadText(const std::filesystem::path& file) {
+    FileContents contents = ReadRegularFile(file, kLargestFile);
+    return contents.failure ? std::string() : std::move(contents.bytes);
 }
 
-std::optional<Failure> WritePrivateProfileString(std::string_view section, std::string_view key,
-                                                 std::string_view value, const std::filesystem::path& file) {
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view fallback, const std::filesystem::path& file) {
+    if (auto value = findValue(ReadText(file), section, key)) return std::move(*value);
+    return std::string(fallback);
+}
+
+std::optional<Failure> WriteValues(const std::filesystem::path& file, std::span<const Entry> entries) {
     try {
-        FileContents contents = ReadRegularFile(file);
-        // A missing file is made with the one key; any other trouble reading
-        // it stops the write before the file could be harmed.
+        FileContents contents = ReadRegularFile(file, kLargestFile);
+        // A missing file is made with the keys; any other trouble reading it
+        // (a huge file among them) stops the write before the file could be harmed.
         if (contents.failure && contents.failure->error != ENOENT) return contents.failure;
-        return ReplaceFile(file, withValue(contents.bytes, section, key, value));
+        std::string text = std::move(contents.bytes);
+        for (const Entry& entry : entries) text = withValue(text, entry.section, entry.key, entry.value);
+        return ReplaceFile(file, text);
     } catch (const std::bad_alloc&) {
         return Failure::ofSystem("cannot write", ENOMEM);
     } catch (const std::exception& e) {
         return Failure::of(std::string("cannot write: ") + e.what(), Failure::Reason::System);
     }
+}
+
+std::optional<Failure> WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                 std::string_view value, const std::filesystem::path& file) {
+    const Entry entry{section, key, value};
+    return WriteValues(file, {&entry, 1});
 }
 
 }  // namespace platform::ini

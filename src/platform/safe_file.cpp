@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 
 namespace platform {
@@ -90,6 +92,24 @@ private:
     std::string path_;
 };
 
+// Holds back the signals a logout, a closed terminal or `kill` sends while a
+// file is being written; they take effect, as before, once it is done.
+class TerminationSignalsDeferred {
+public:
+    TerminationSignalsDeferred() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&held, signal);
+        ::sigprocmask(SIG_BLOCK, &held, &before_);
+    }
+    ~TerminationSignalsDeferred() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    TerminationSignalsDeferred(const TerminationSignalsDeferred&) = delete;
+    TerminationSignalsDeferred& operator=(const TerminationSignalsDeferred&) = delete;
+
+private:
+    sigset_t before_;
+};
+
 // Not atomic: used only when no file can be made beside the target.
 std::optional<Failure> rewriteInPlace(const std::filesystem::path& target, std::string_view bytes) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -98,6 +118,17 @@ std::optional<Failure> rewriteInPlace(const std::filesystem::path& target, std::
     if (error == 0 && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) return Failure::ofSystem("cannot write", error);
+    return std::nullopt;
+}
+
+// Why the existing file may not be written, from the most telling reason:
+// a read-only disk, a file the player made read-only, no permission.
+std::optional<Failure> refusedWrite(const std::filesystem::path& target, const struct stat& st) {
+    const int error = ::access(target.c_str(), W_OK) == 0 ? 0 : errno;
+    if (error == EROFS) return Failure::ofSystem("cannot write", EROFS);
+    // root passes access(W_OK) on any file, so the mode bits are checked too.
+    if ((st.st_mode & 0222) == 0) return Failure::of("cannot write", Failure::Reason::ReadOnlyFile);
     if (error != 0) return Failure::ofSystem("cannot write", error);
     return std::nullopt;
 }
@@ -119,7 +150,7 @@ bool FileExists(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-FileContents ReadRegularFile(const std::filesystem::path& path) {
+FileContents ReadRegularFile(const std::filesystem::path& path, std::size_t limit) {
     // Non-blocking: a FIFO or a device of that name must not block or flood us.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return {{}, Failure::ofSystem("cannot read the file", errno)};
@@ -130,12 +161,19 @@ FileContents ReadRegularFile(const std::filesystem::path& path) {
     } else if (!S_ISREG(st.st_mode)) {
         contents.failure = Failure::of("cannot read the file", Failure::Reason::NotARegularFile);
     } else {
-        if (st.st_size > 0) contents.bytes.reserve(static_cast<std::size_t>(st.st_size));
+        // The size on disk is not trusted (a sparse file, a file still
+        // growing): at most one byte past the limit is ever read.
         char buffer[65536];
         for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const std::size_t room = limit + 1 - contents.bytes.size();
+            const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, room));
             if (n > 0) {
                 contents.bytes.append(buffer, static_cast<std::size_t>(n));
+                if (contents.bytes.size() > limit) {
+                    contents.bytes.clear();
+                    contents.failure = Failure::of("cannot read the file", Failure::Reason::TooLarge);
+                    break;
+                }
             } else if (n == 0) {
                 break;
             } else if (errno != EINTR) {
@@ -152,6 +190,7 @@ std::optional<Failure> CreateFileWithLines(const std::filesystem::path& path, co
     std::string text;
     for (const std::string& line : lines) text.append(line).append("\r\n");
 
+    const TerminationSignalsDeferred whileCreating;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return Failure::ofSystem("cannot create the file", errno);
     if (const int error = writeFlushClose(fd, text); error != 0) {
@@ -175,14 +214,13 @@ std::optional<Failure> ReplaceFile(const std::filesystem::path& path, std::strin
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
         if (!S_ISREG(st.st_mode)) return Failure::of("cannot write", Failure::Reason::NotARegularFile);
-        // root passes access(W_OK) on any file, so the mode bits are checked too.
-        if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
-            return Failure::of("cannot write", Failure::Reason::ReadOnlyFile);
+        if (const auto refused = refusedWrite(target, st)) return refused;
         mode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
         return Failure::ofSystem("cannot open the file", errno);
     }
 
+    const TerminationSignalsDeferred whileSaving;
     TempFile temp;
     if (const int error = temp.create(target); error != 0) {
         // A writable file in a directory we may not write to: the only way to

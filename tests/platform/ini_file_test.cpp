@@ -232,9 +232,9 @@ TEST_F(IniFile, GetFallsBackForUnreadableFiles) {
 
 TEST_F(IniFile, GetHandlesHugeLinesAndBinaryJunk) {
     std::string text = "\xEF\xBB\xBF[Junk]\r\n";
-    text += std::string(4 << 20, 'q');  // one 4 MiB line without "="
+    text += std::string(600 << 10, 'q');  // one 600 KiB line without "="
     text += "\r\n\0\0\0\r\n"s;
-    text += "[Kousan]\r\nKaisu=" + std::string(1 << 20, '7') + "\r\n";
+    text += "[Kousan]\r\nKaisu=" + std::string(400 << 10, '7') + "\r\n";
     writeBytes(ini_, text);
     EXPECT_EQ(GetPrivateProfileString("Kousan", "Kaisu", "", ini_), std::string(255, '7'));
     EXPECT_EQ(GetPrivateProfileString("Junk", "q", "none", ini_), "none");

@@ -1,7 +1,10 @@
 // Damaged and hand-edited record files: the game starts, reads what the INI
 // rules and the number rules make of each damage, and a later save changes
 // nothing but its own line.
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -94,7 +97,8 @@ std::vector<DamageCase> Cases() {
         // A NUL is an ordinary byte: it spoils the number it sits in and nothing else.
         {"NulBytes", ";\0\0\0\r\n[Kousan]\r\nKaisu = 4\0\r\n[Tyutai]\r\n\0\0\r\nKaisu = 2\r\n[Time]\r\n1st = 83.5\r\n"s, 0,
          2, 83.5f, ";\0\0\0\r\n[Kousan]\r\nKaisu = 4\0\r\n[Tyutai]\r\n\0\0\r\nKaisu=3\r\n[Time]\r\n1st = 83.5\r\n"s},
-        {"TenMegabytes", records, 4, 2, 83.5f, quitSaved, 5 << 20},
+        // Large, but still within what a record file may be.
+        {"NearlyAMegabyte", records, 4, 2, 83.5f, quitSaved, 500 << 10},
         {"Utf16File", Utf16Le(records), 0, 0, 9999.0f, Utf16Le(records) + "\r\n" + kAppendedQuit},
         {"DuplicateSectionsAndKeys",
          "[Kousan]\r\nKaisu = 4\r\nKaisu = 9\r\n[Tyutai]\r\nKAISU = 2\r\nKaisu = 5\r\n[Time]\r\n1st = 83.5\r\n"
@@ -144,7 +148,7 @@ std::vector<DamageCase> Cases() {
 
     // 100 000-character lines: a comment, and values that only read as
     // numbers because a read sees no more than their first 255 characters.
-    const std::string longComment = ";" + std::string(99999, 'c');
+    const std::string longComment = std::string(";").append(99999, 'c');
     const std::string longCount = "Kaisu = " + std::string(254, '0') + "2" + std::string(100000 - 8 - 255, 'x');
     const std::string longTime = "1st = 83.5" + std::string(251, '0') + std::string(100000 - 6 - 255, 'x');
     const std::string head = "[Kousan]\r\n" + longComment + "\r\nKaisu = 4\r\n[Tyutai]\r\n";
@@ -193,6 +197,42 @@ TEST_P(DamagedRecordFile, StartsReadsTheRuleValuesAndAQuitRewritesOnlyItsLine) {
     // Only the two welcome boxes: no damage is reported to the player.
     EXPECT_EQ(boxTitles(), (std::vector<std::string>{"Welcome to もちたま", "Welcome to もちたま"}));
 }
+
+// A record file is a few hundred bytes. A huge one (here 2 GiB, sparse: 4 KiB
+// on the disk) once took 17 s to start with, 4 GB of memory, and a save
+// rewrote it whole. Now it is damaged: it reads as the defaults, and a save
+// is refused and told, the file left as it was.
+class HugeRecordFile : public GameScript, public ::testing::WithParamInterface<std::uint64_t> {};
+
+TEST_P(HugeRecordFile, IsDamagedReadAsDefaultsAndNeverRewritten) {
+    const std::string records = RecordText("4", "2", "83.5");
+    const std::uint64_t size = GetParam();
+    {
+        writeIni(records);
+        std::filesystem::resize_file(iniPath(), size);
+        const auto started = std::chrono::steady_clock::now();
+        toOpeningQuestion();
+        EXPECT_EQ(state().KousanCount, 0);
+        EXPECT_EQ(state().BestTime, 9999.0f);
+        box("Welcome to もちたま", "あ・・・そう？根性なしねぇ。じゃぁね。");
+        std::string refused = "記録を保存できませんでした\r\n";
+        refused.append(iniPath().string()).append("\r\nファイルが大きすぎて、記録ファイルとは思えません（壊れています）");
+        box(".INI Write Error", refused, MsgIcon::Critical);
+        click(form1().Command4);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+        EXPECT_TRUE(host.ended());
+        EXPECT_EQ(std::filesystem::file_size(iniPath()), size);
+        std::ifstream file(iniPath(), std::ios::binary);
+        std::string head(records.size(), '\0');
+        file.read(head.data(), static_cast<std::streamsize>(head.size()));
+        EXPECT_EQ(head, records);
+        expectNoPendingBoxes();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OverAMegabyte, HugeRecordFile,
+                         ::testing::Values(std::uint64_t{(1 << 20) + 1}, std::uint64_t{2} << 30),
+                         [](const auto& info) { return info.param > (1u << 30) ? "TwoGigabytesSparse" : "OneByteTooMany"; });
 
 INSTANTIATE_TEST_SUITE_P(Damage, DamagedRecordFile, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });

@@ -58,7 +58,14 @@ void FlashLetter(Game& game, platform::Label& letter) {
     game.Sleep(kLetterPause);
 }
 
-void ShowTimeAttackResult(Game& game) {
+bool IsNewBestTime(const GameState& s) { return s.TimeAttack && RunTime(s.StartTime, s.EndTime) < s.BestTime; }
+
+const SaveOutcome& FinishedGameSave(Game& game) {
+    if (!game.state.FinishedGameSave) SaveFinishedGame(game);
+    return *game.state.FinishedGameSave;
+}
+
+void ShowTimeAttackResult(Game& game, const SaveOutcome& saved) {
     GameState& s = game.state;
     const float t = RunTime(s.StartTime, s.EndTime);
     const std::string timeText = TimeText(t);
@@ -67,7 +74,7 @@ void ShowTimeAttackResult(Game& game) {
         ResultScreen(game, nullptr, "記録更新！", platform::SingleText(s.BestTime) + " 秒 → " + timeText,
                      bgr::kBlue, false);
         s.BestTime = t;
-        WriteRecord(game, "Time", "1st", s.BestTime);
+        ReportSave(game, saved);
     }
 }
 
@@ -82,6 +89,16 @@ float RunTime(float startTime, float endTime) { return platform::RoundToHundredt
 std::string TimeText(float seconds) {
     if (seconds > kOneHour) return "１時間以上かかってます";
     return platform::SingleText(seconds) + " 秒";
+}
+
+void SaveFinishedGame(Game& game) {
+    GameState& s = game.state;
+    if (IsNewBestTime(s))
+        s.FinishedGameSave = SaveRecords(game, {{"Time", "1st", RunTime(s.StartTime, s.EndTime)},
+                                                {"Kousan", "Kaisu", kDefaultCount},
+                                                {"Tyutai", "Kaisu", kDefaultCount}});
+    else
+        s.FinishedGameSave = SaveRecords(game, {{"Kousan", "Kaisu", kDefaultCount}, {"Tyutai", "Kaisu", kDefaultCount}});
 }
 
 void ShowCongratulations(Game& game) {
@@ -106,6 +123,7 @@ void ShowCongratulations(Game& game) {
 void ShowResults(Game& game) {
     Form1& f = game.form1();
     GameState& s = game.state;
+    const SaveOutcome& saved = FinishedGameSave(game);
 
     f.Command1.setVisible(false);
     ResultScreen(game, "んん？", "むひひ。これで終わると", "思ってたのぉ～？くっくっく", bgr::kCyan, true);
@@ -113,13 +131,14 @@ void ShowResults(Game& game) {
     ResultScreen(game, "結果発表", "ちなみに降参した回数は", platform::CountText(s.KousanCount) + " 回でした",
                  bgr::kCyan, true);
     ResultScreen(game, nullptr, "あなたのレベルは", LevelText(s.TyutaiCount, s.KousanCount), bgr::kBlue, false);
-    if (s.TimeAttack) ShowTimeAttackResult(game);
+    if (s.TimeAttack) ShowTimeAttackResult(game, saved);
 
+    // The records were saved when the game was won; each reset is told here.
     s.ResultShown = true;
     s.KousanCount = 0;
-    WriteRecord(game, "Kousan", "Kaisu", s.KousanCount);
+    ReportSave(game, saved);
     s.TyutaiCount = 0;
-    WriteRecord(game, "Tyutai", "Kaisu", s.TyutaiCount);
+    ReportSave(game, saved);
 
     f.Command1.setVisible(false);
     f.setBackColor(bgr::kDarkCyan);

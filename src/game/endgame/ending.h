@@ -17,6 +17,10 @@ float RunTime(float startTime, float endTime);
 // The time as the results show it; over an hour is not counted in seconds.
 std::string TimeText(float seconds);
 
+// Saves the records of the game just won: the counts reset, and a new best
+// time in time attack. Tells nobody; the results do.
+void SaveFinishedGame(Game& game);
+
 // The red congratulation screen; three seconds later the final prompt.
 void ShowCongratulations(Game& game);
 

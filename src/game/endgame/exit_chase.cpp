@@ -35,6 +35,7 @@ void FinishingClick(Game& game) {
     f.Command1.setTop(kExitHomeTop);
     f.Command1.setLeft(kExitHomeLeft);
     game.state.EndTime = game.services().TimeOfDay();
+    SaveFinishedGame(game);
     game.Sleep(1000);
     if (game.state.TimeAttack) {
         game.Sleep(1000);

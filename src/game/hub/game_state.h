@@ -3,7 +3,10 @@
 // from the windows' own controls. Fresh (0, false, empty) per process.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "hub/records.h"
 
 namespace game {
 
@@ -41,6 +44,11 @@ struct GameState {
     // Time-attack clock readings, seconds since midnight.
     float StartTime = 0.0f;
     float EndTime = 0.0f;
+
+    // How the records of a won game were saved: at the finishing click, so
+    // that nothing that ends the program during the results loses them.
+    // The results tell the player where they used to save.
+    std::optional<SaveOutcome> FinishedGameSave;
 };
 
 // The stored counts stop at the largest 32-bit value instead of wrapping.

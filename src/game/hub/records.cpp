@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <vector>
 
 #include "platform/safe_file.h"
 #include "platform/ini_file.h"
@@ -12,22 +13,18 @@ namespace game {
 
 namespace {
 
+bool RecordFilePresent(Game& game) {
+    game.services().SetCurrentDirectory(game.services().ProgramDirectory());
+    return platform::FileExists(game.state.IniPath);
+}
+
 // A missing record file is the one fatal error: tell the player, let the main
 // window go without its jokes, and stop.
-void RequireRecordFile(Game& game) {
-    game.services().SetCurrentDirectory(game.services().ProgramDirectory());
-    if (platform::FileExists(game.state.IniPath)) {
-        game.state.IniMissing = false;
-        return;
-    }
+[[noreturn]] void RecordFileGone(Game& game) {
     game.MsgBox("INIファイルが無くなっています\r\n実行を中断します", ".INI Don't Exist", platform::MsgIcon::Critical);
     game.state.IniMissing = true;
     game.mainWindow().Unload();
     game.End(platform::ExitStatus::CouldNotPlay);
-}
-
-std::string ReadValue(const Game& game, const char* section, const char* key) {
-    return platform::ini::GetPrivateProfileString(section, key, "", game.state.IniPath);
 }
 
 std::string ValueText(const RecordValue& value) {
@@ -38,18 +35,24 @@ std::string ValueText(const RecordValue& value) {
 }  // namespace
 
 void ReadRecords(Game& game) {
-    RequireRecordFile(game);
-    // A value that is not a number (hand-edited, damaged) reads as its default.
+    if (!RecordFilePresent(game)) RecordFileGone(game);
+    game.state.IniMissing = false;
+    // Read once; a value that is not a number (hand-edited, damaged) reads as its default.
+    const std::string text = platform::ini::ReadText(game.state.IniPath);
+    const auto value = [&](const char* section, const char* key) {
+        return platform::ini::findValue(text, section, key).value_or("");
+    };
     GameState& s = game.state;
-    s.KousanCount = platform::ParseCount(ReadValue(game, "Kousan", "Kaisu")).value_or(kDefaultCount);
-    s.TyutaiCount = platform::ParseCount(ReadValue(game, "Tyutai", "Kaisu")).value_or(kDefaultCount);
-    s.BestTime = platform::ParseSingle(ReadValue(game, "Time", "1st")).value_or(kNoBestTime);
+    s.KousanCount = platform::ParseCount(value("Kousan", "Kaisu")).value_or(kDefaultCount);
+    s.TyutaiCount = platform::ParseCount(value("Tyutai", "Kaisu")).value_or(kDefaultCount);
+    s.BestTime = platform::ParseSingle(value("Time", "1st")).value_or(kNoBestTime);
 }
 
 std::string FailureText(const platform::Failure& failure) {
     using Reason = platform::Failure::Reason;
     if (failure.reason == Reason::ReadOnlyFile) return "ファイルが読み取り専用です";
     if (failure.reason == Reason::NotARegularFile) return "ファイルではないものがその名前を使っています";
+    if (failure.reason == Reason::TooLarge) return "ファイルが大きすぎて、記録ファイルとは思えません（壊れています）";
     switch (failure.error) {
         case EROFS: return "ディスクが読み取り専用です";
         case EACCES:
@@ -67,12 +70,28 @@ std::string FailureText(const platform::Failure& failure) {
     }
 }
 
-void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value) {
-    RequireRecordFile(game);
-    const auto failure = platform::ini::WritePrivateProfileString(section, key, ValueText(value), game.state.IniPath);
-    if (!failure) return;
-    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + FailureText(*failure),
+SaveOutcome SaveRecords(Game& game, std::initializer_list<Record> records) {
+    if (!RecordFilePresent(game)) return {.fileMissing = true, .failure = std::nullopt};
+    std::vector<std::string> texts;
+    std::vector<platform::ini::Entry> entries;
+    texts.reserve(records.size());
+    for (const Record& record : records) {
+        texts.push_back(ValueText(record.value));
+        entries.push_back({record.section, record.key, texts.back()});
+    }
+    return {.failure = platform::ini::WriteValues(game.state.IniPath, entries)};
+}
+
+void ReportSave(Game& game, const SaveOutcome& outcome) {
+    if (outcome.fileMissing) RecordFileGone(game);
+    game.state.IniMissing = false;
+    if (!outcome.failure) return;
+    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + FailureText(*outcome.failure),
                 ".INI Write Error", platform::MsgIcon::Critical);
+}
+
+void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value) {
+    ReportSave(game, SaveRecords(game, {{section.c_str(), key.c_str(), value}}));
 }
 
 }  // namespace game

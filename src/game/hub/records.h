@@ -1,6 +1,8 @@
 #pragma once
 // The record file MT.INI: the three saved values, read once, written one at a time.
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -24,8 +26,26 @@ void ReadRecords(Game& game);
 // Japanese where we know the reason, else the system's own words.
 std::string FailureText(const platform::Failure& failure);
 
-// Stores one value. Ends the program when the record file has gone; tells
-// the player (and goes on) when the file cannot be written.
+struct Record {
+    const char* section;
+    const char* key;
+    RecordValue value;
+};
+
+// What became of a save, for the player to be told later.
+struct SaveOutcome {
+    bool fileMissing = false;                // the record file had gone: nothing was written
+    std::optional<platform::Failure> failure;  // the file is there but refused the save
+};
+
+// Stores the values in one go, all or none, and tells nobody.
+SaveOutcome SaveRecords(Game& game, std::initializer_list<Record> records);
+
+// Tells the player what became of a save, as a save tells it: the missing
+// file ends the program; a refused save is told and the game goes on.
+void ReportSave(Game& game, const SaveOutcome& outcome);
+
+// Stores one value, then reports the save.
 void WriteRecord(Game& game, const std::string& section, const std::string& key, RecordValue value);
 
 }  // namespace game

@@ -88,6 +88,16 @@ protected:
         toCongratulation(timeAttack);
         awaitFinalPrompt();
     }
+    // A run timed from `start` to `end` on the clock, to the final prompt.
+    void toFinalPromptTimed(float start, float end) {
+        startGame(true);
+        playToTheDefeat();
+        state().StartTime = start;
+        // The finishing click reads the clock before anything else.
+        host.setStartOfDay(86400.0 + end - static_cast<double>(host.nowMs()) / 1000.0);
+        finishAndCongratulate();
+        awaitFinalPrompt();
+    }
     // The last click on the Exit button; the results run to the end.
     void showResults() {
         game::Form1& f = form1();
@@ -184,6 +194,20 @@ TEST_F(EndingResults, NormalModeShowsFourScreensResetsTheCountsFlashesTheLetters
     EXPECT_FALSE(form1().loaded());
 }
 
+// The results take twelve seconds or more; whatever ends the program during
+// them (a logout, a kill, the display going away) once lost the won game.
+TEST_F(EndingResults, TheWonGameIsSavedAtTheFinishingClickBeforeAnyResultsScreen) {
+    const std::string file = RecordText("3", "2", "9999");
+    writeIni(file);
+    toFinalPromptTimed(100.0f, 183.5f);
+    EXPECT_EQ(readIni(),
+              WithKeyLine(WithKeyLine(WithKeyLine(file, "Kousan", "Kaisu=0"), "Tyutai", "Kaisu=0"), "Time", "1st=83.5"));
+    // The screens still show what the file held when the game was won.
+    showResults();
+    EXPECT_EQ(screens()[2].line2, "3 回でした");
+    EXPECT_EQ(screens()[5].line2, "9999 秒 → 83.5 秒");
+}
+
 // Time-attack results against a stored best time.
 struct TimeCase {
     const char* name;
@@ -202,9 +226,7 @@ TEST_P(EndingTimeAttack, ShowsTheTimeAndOnlyAStrictlyFasterOneIsANewRecord) {
     const TimeCase& c = GetParam();
     const std::string file = RecordText("2", "1", c.best);
     writeIni(file);
-    toFinalPrompt(true);
-    state().StartTime = c.start;
-    state().EndTime = c.end;
+    toFinalPromptTimed(c.start, c.end);
     showResults();
 
     std::vector<Screen> expected = FirstFourScreens("2", "臆病者な神");

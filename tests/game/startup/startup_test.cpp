@@ -152,6 +152,10 @@ TEST(FailureText, SaysTheReasonsAPlayerCanMeetInJapanese) {
         {Failure::ofSystem("cannot write", EDQUOT), "ディスクがいっぱいです"},
         {Failure::ofSystem("cannot write", EFBIG), "ファイルが大きすぎます"},
         {Failure::ofSystem("cannot create a temporary file", ENOENT), "フォルダが見つかりません"},
+        {Failure::ofSystem("cannot create the folder", ENOTDIR), "フォルダの代わりにファイルがあります"},
+        {Failure::ofSystem("cannot create the file", EEXIST), "ファイルではないものがその名前を使っています"},
+        {Failure::of("cannot read the file", Failure::Reason::TooLarge),
+         "ファイルが大きすぎて、記録ファイルとは思えません（壊れています）"},
         {Failure::ofSystem("cannot write", EIO), "書き込めませんでした: Input/output error"},
     };
     for (const auto& c : cases) EXPECT_EQ(game::FailureText(c.failure), c.text) << c.failure.describe();

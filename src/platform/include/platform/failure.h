@@ -9,7 +9,7 @@ namespace platform {
 
 struct Failure {
     // Where the system gave no error number, the reason is ours.
-    enum class Reason { System, ReadOnlyFile, NotARegularFile };
+    enum class Reason { System, ReadOnlyFile, NotARegularFile, TooLarge };
 
     std::string action;  // what was being done: "cannot create a temporary file"
     Reason reason = Reason::System;

@@ -16,12 +16,16 @@ namespace platform {
 bool FileExists(const std::filesystem::path& path);
 
 // The whole file, or why not: error ENOENT when it is missing,
-// NotARegularFile for a directory, a FIFO or a device (never waited on).
+// NotARegularFile for a directory, a FIFO or a device (never waited on),
+// TooLarge when it holds more than `limit` bytes (no more than that is read).
 struct FileContents {
     std::string bytes;
     std::optional<Failure> failure;
 };
-FileContents ReadRegularFile(const std::filesystem::path& path);
+FileContents ReadRegularFile(const std::filesystem::path& path, std::size_t limit);
+
+// Both writers below finish what they began before SIGTERM, SIGINT or SIGHUP
+// end the program: a file is never left half made, and a save begun is kept.
 
 // Creates a new file holding the lines, each followed by CR LF. Only where
 // nothing is yet: never through a link, into a pipe or over a directory. A
