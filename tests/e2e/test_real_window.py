@@ -231,8 +231,9 @@ class RealWindowTest(WindowTestCase):
         player.leave_after_the_last_prompt(main)
         wait_until(lambda: self.desktop.title(main) == "結果発表", 15, "the third results screen")
         # On the sixth screen, closing is only queued: the results go on to
-        # their end. (Earlier, the window manager would find the game deaf to
-        # its pings through the long pause and offer to kill it.)
+        # their end. (This close comes less than openbox's 6.5 s before the
+        # end of the pauses, so it says nothing about the window manager's
+        # pings: tests/reliability/test_deliberate_blocks.py does.)
         time.sleep(9.5)
         self.desktop.close_window(main)
         wait_until(lambda: g.proc.poll() is not None, 40, "the end of the program", interval=0.01)

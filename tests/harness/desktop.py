@@ -1,10 +1,11 @@
-"""A throwaway X desktop (Xvfb, with openbox unless told otherwise) and what a
+"""A throwaway X desktop (Xvfb, with openbox or xfwm4 or none) and what a
 person does on it: looks at windows by their titles, types and clicks through
 XTEST (xdotool), closes windows through the window manager (wmctrl -c), and
 takes screenshots (ImageMagick).
 """
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -24,7 +25,8 @@ def pixels_of(path, colour):
 
 
 class Desktop:
-    """Xvfb on a display of its own, with openbox as the window manager.
+    """Xvfb on a display of its own, with openbox as the window manager, or
+    xfwm4 (window_manager="xfwm4").
 
     Without the window manager (window_manager=False) only a first paint can
     be watched: nothing there answers the requests a player makes through it.
@@ -32,6 +34,7 @@ class Desktop:
 
     def __init__(self, scale_factor=None, window_manager=True):
         self._procs = []
+        self._groups = []  # processes that leave helpers behind: stopped with them
         # Qt draws the program this many device pixels to each of its own.
         self.scale = scale_factor or 1
         read_fd, write_fd = os.pipe()
@@ -53,17 +56,36 @@ class Desktop:
         self._runtime_dir = None
         if "XDG_RUNTIME_DIR" not in self.env:
             self._runtime_dir = self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="mochitama-xdg-")
-        if window_manager:
+        if window_manager == "xfwm4":
+            self._start_xfwm4()
+        elif window_manager:
             wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             self._procs.append(wm)
+        if window_manager:
             # Slow to start on a machine busy with the fuzzers.
-            wait_until(lambda: self._wm_ready(), 30, "openbox")
+            wait_until(lambda: self._wm_ready(), 30, "the window manager")
+
+    def _start_xfwm4(self):
+        # xfwm4 reads its settings through xfconf, which needs a session bus:
+        # a private one, in a process group of its own so that the bus and
+        # the services it started go with it. No compositor (Xvfb has no GL),
+        # no accessibility bus.
+        env = dict(self.env, NO_AT_BRIDGE="1")
+        wm = subprocess.Popen(["dbus-run-session", "--", "xfwm4", "--compositor=off"], env=env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        self._groups.append(wm)
 
     def _wm_ready(self):
         out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
         return "window id" in out
 
     def close(self):
+        for group in self._groups:
+            try:
+                os.killpg(group.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            group.wait(5)
         for proc in reversed(self._procs):
             proc.terminate()
             try:
@@ -101,6 +123,10 @@ class Desktop:
     def wait_window(self, title, timeout=10, pid=None):
         found = wait_until(lambda: self.windows(title, pid), timeout, f"window '{title}'")
         return found[0]
+
+    def visible_name(self, window):
+        """The title as the window manager shows it (it may add to it)."""
+        return self.run(["xprop", "-id", window, "_NET_WM_VISIBLE_NAME"], check=False)
 
     def title(self, window):
         return self.run(["xdotool", "getwindowname", window], check=False).strip()

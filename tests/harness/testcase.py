@@ -30,6 +30,7 @@ class WindowTestCase(unittest.TestCase):
 
     default_artefacts = "e2e-artefacts"
     binary = BINARY
+    window_manager = "openbox"  # or "xfwm4"
 
     def setUp(self):
         self.games = []
@@ -48,9 +49,9 @@ class WindowTestCase(unittest.TestCase):
     # ---- what the test owns
     @property
     def desktop(self):
-        """This test's X desktop (Xvfb + openbox), started when first used."""
+        """This test's X desktop (Xvfb and the window manager), started when first used."""
         if self._desktop is None:
-            self._desktop = Desktop()
+            self._desktop = Desktop(window_manager=self.window_manager)
             self._displays.append(self._desktop)
         return self._desktop
 

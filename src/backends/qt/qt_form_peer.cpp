@@ -176,6 +176,17 @@ void QtFormPeer::applyTabOrder() {
 
 void QtFormPeer::showWindow() {
     geometry_->placeIfUnplaced();
+    // Our pauses block the only thread on purpose, up to 18 s at the results.
+    // A window manager asked to close a window pings it, and one that gets no
+    // answer takes the program for hung and offers to kill it (openbox after
+    // 6.5 s, xfwm4 after 3.3 s), where the close is only meant to wait for
+    // the end of the pause. Answering from elsewhere is not open to us (Qt
+    // gets the pings and answers them on this thread), and the ping cannot
+    // be withdrawn for the length of a pause: openbox and xfwm4 read the
+    // protocols once, when they take the window in. So our windows never
+    // offer pings; the window manager then only sends the close request, as
+    // to any program that does not offer them.
+    stopOfferingPings(window_->winId());
     window_->show();
     window_->raise();
     window_->activateWindow();

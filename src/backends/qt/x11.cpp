@@ -162,4 +162,15 @@ void waitUntilOnScreen(unsigned long window, int timeoutMs) {
     waitUntilViewable(window, true, timeoutMs);
 }
 
+void stopOfferingPings(unsigned long window) {
+    xcb_connection_t* c = qtConnection();
+    if (c == nullptr) return;
+    const xcb_atom_t protocols = atom(c, "WM_PROTOCOLS");
+    const xcb_atom_t ping = atom(c, "_NET_WM_PING");
+    std::vector<uint32_t> offered = cardinals(c, static_cast<xcb_window_t>(window), protocols, XCB_ATOM_ATOM);
+    if (std::erase(offered, ping) == 0) return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window), protocols, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(offered.size()), offered.data());
+}
+
 }  // namespace qt_backend

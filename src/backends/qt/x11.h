@@ -32,4 +32,10 @@ void waitUntilOffScreen(unsigned long frame, int timeoutMs);
 // window manager maps it in its own time, later still on a busy machine.
 void waitUntilOnScreen(unsigned long window, int timeoutMs);
 
+// Takes _NET_WM_PING out of the protocols a window offers the window manager
+// (WM_PROTOCOLS), keeping the others. For a window not yet mapped: window
+// managers read the list only when they take a window in. Nothing happens
+// when this is not X11.
+void stopOfferingPings(unsigned long window);
+
 }  // namespace qt_backend
