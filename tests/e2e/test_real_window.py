@@ -129,7 +129,7 @@ class RealWindowTest(WindowTestCase):
         second = self.new_game(directory=first.dir)
         second.start()
         second.answer(SECOND_COPY_BOX)
-        self.assertEqual(second.wait_exit(), 0)
+        self.assertEqual(second.wait_exit(), 1)
         self.assertEqual(first.ini(), before)
         self.assertIsNone(first.proc.poll())
 

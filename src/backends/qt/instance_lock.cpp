@@ -1,6 +1,7 @@
 #include "qt/instance_lock.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,10 +10,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace qt_backend {
 
 namespace {
+
+using platform::InstanceCheck;
 
 // FNV-1a: stable across builds and runs, unlike std::hash.
 uint64_t fnv1a(const std::string& text) {
@@ -24,22 +29,56 @@ uint64_t fnv1a(const std::string& text) {
     return hash;
 }
 
+// The runtime directory (and the home) need not be 0700; but one this user
+// cannot write would switch the guard off, and one that others can write
+// would let them lock the game out.
+bool isOwnWritableDirectory(const std::filesystem::path& path) {
+    if (!path.is_absolute()) return false;
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+// A fallback is ours alone: in /tmp anyone may have made it first.
 bool isPrivateDirectory(const std::filesystem::path& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-           (st.st_mode & 077) == 0;
+           (st.st_mode & 07777) == 0700 && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::optional<std::filesystem::path> privateDirectory(const std::filesystem::path& path) {
+    ::mkdir(path.c_str(), 0700);  // may exist already; checked either way
+    if (isPrivateDirectory(path)) return path;
+    return std::nullopt;
+}
+
+std::optional<std::filesystem::path> accountHome() {
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
+        found->pw_dir == nullptr || found->pw_dir[0] != '/')
+        return std::nullopt;
+    return std::filesystem::path(found->pw_dir);
 }
 
 }  // namespace
 
-std::filesystem::path InstanceLock::defaultLockDirectory(const std::string& programName) {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/') {
-        std::error_code ec;
-        if (std::filesystem::is_directory(runtime, ec)) return runtime;
+LockPlaces LockPlaces::ofThisProcess() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return {runtime != nullptr ? runtime : "", "/tmp", accountHome()};
+}
+
+std::optional<std::filesystem::path> chooseLockDirectory(const std::string& programName, const LockPlaces& places) {
+    if (!places.runtimeDirectory.empty() && isOwnWritableDirectory(places.runtimeDirectory))
+        return std::filesystem::path(places.runtimeDirectory);
+    if (auto tmp = privateDirectory(places.temporaryRoot / (programName + "-" + std::to_string(::getuid())))) return tmp;
+    if (places.home && isOwnWritableDirectory(*places.home)) {
+        const std::filesystem::path cache = *places.home / ".cache";
+        ::mkdir(cache.c_str(), 0700);
+        return privateDirectory(cache / programName);
     }
-    const std::filesystem::path fallback = "/tmp/" + programName + "-" + std::to_string(::getuid());
-    ::mkdir(fallback.c_str(), 0700);
-    return fallback;
+    return std::nullopt;
 }
 
 std::string InstanceLock::lockFileName(const std::string& programName, const std::filesystem::path& recordFile) {
@@ -60,22 +99,31 @@ InstanceLock::~InstanceLock() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool InstanceLock::heldElsewhere() {
-    if (fd_ >= 0) return false;
-    // Someone else's directory under /tmp could be a trap; refuse to use it
-    // and let the game start rather than lock it out.
-    const std::filesystem::path directory = lockFile_.parent_path();
-    if (directory.string().rfind("/tmp/", 0) == 0 && !isPrivateDirectory(directory)) return false;
-
+InstanceCheck InstanceLock::take() {
+    if (fd_ >= 0) return InstanceCheck::Alone;
     const int fd = ::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;  // cannot tell: better two copies than none
+    if (fd < 0) return InstanceCheck::CannotTell;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool busy = errno == EWOULDBLOCK;
         ::close(fd);
-        return busy;
+        return busy ? InstanceCheck::AnotherRuns : InstanceCheck::CannotTell;
     }
     fd_ = fd;
-    return false;
+    return InstanceCheck::Alone;
+}
+
+InstanceLocks::InstanceLocks(std::string programName, DirectoryChoice lockDirectory)
+    : programName_(std::move(programName)), lockDirectory_(std::move(lockDirectory)) {}
+
+InstanceLocks::~InstanceLocks() = default;
+
+InstanceCheck InstanceLocks::check(const std::filesystem::path& recordFile) {
+    const std::optional<std::filesystem::path> directory = lockDirectory_();
+    if (!directory) return InstanceCheck::CannotTell;
+    auto lock = std::make_unique<InstanceLock>(*directory, programName_, recordFile);
+    auto& kept = locks_[lock->lockFile()];
+    if (!kept) kept = std::move(lock);
+    return kept->take();
 }
 
 }  // namespace qt_backend

@@ -3,13 +3,43 @@
 // file; the kernel frees it when the process dies, however it dies, so a crash
 // never leaves the game refusing to start.
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/types.h"
 
 namespace qt_backend {
 
+// The places a lock directory may be found, tried in order.
+struct LockPlaces {
+    std::string runtimeDirectory;               // $XDG_RUNTIME_DIR as found, perhaps empty
+    std::filesystem::path temporaryRoot;        // /tmp
+    std::optional<std::filesystem::path> home;  // the account's home, when known
+
+    // This process's: the environment's runtime directory, /tmp, and the home
+    // the password database gives the real user (after `su` HOME may still
+    // name somebody else's).
+    static LockPlaces ofThisProcess();
+};
+
+// Where this user's lock files go, so that every copy the user starts finds
+// them and nobody else can take or fake them:
+// - the runtime directory, when it is an absolute path to a real directory
+//   (no link) of the real user's, which the user may write and enter and no
+//   group or other may write;
+// - else <temporaryRoot>/<programName>-<uid>;
+// - else <home>/.cache/<programName>, for when someone else took that name
+//   in /tmp first.
+// A fallback is made 0700 when missing and used only when it is the user's
+// own real directory with mode 0700. Nothing when no place will do.
+std::optional<std::filesystem::path> chooseLockDirectory(const std::string& programName, const LockPlaces& places);
+
 class InstanceLock {
 public:
-    // lockDirectory: where the lock files live (see defaultLockDirectory).
+    // lockDirectory: where the lock files live (see chooseLockDirectory).
     // programName: the lock file's prefix, as in <programName>-<hash>.lock.
     InstanceLock(std::filesystem::path lockDirectory, const std::string& programName,
                  const std::filesystem::path& recordFile);
@@ -17,15 +47,14 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock when nobody holds it. True when another process (or
-    // another InstanceLock of this one) holds it. Once taken, the lock stays
-    // taken until this object goes away, and later calls say false.
-    bool heldElsewhere();
+    // Takes the lock when nobody holds it (Alone), and keeps it until this
+    // object goes; later calls say Alone again. AnotherRuns when another
+    // process, or another InstanceLock of this one, holds it. CannotTell when
+    // the lock file cannot be opened or locked at all.
+    platform::InstanceCheck take();
 
     const std::filesystem::path& lockFile() const { return lockFile_; }
 
-    // $XDG_RUNTIME_DIR, else /tmp/<programName>-<uid> (created 0700, ours alone).
-    static std::filesystem::path defaultLockDirectory(const std::string& programName);
     // The lock file's name for a record file: copies that keep their records
     // apart do not collide, copies that share them do, wherever they live.
     static std::string lockFileName(const std::string& programName, const std::filesystem::path& recordFile);
@@ -33,6 +62,26 @@ public:
 private:
     std::filesystem::path lockFile_;
     int fd_ = -1;
+};
+
+// A lock for each record file asked about, each kept until this object goes:
+// the records may move to a second file during one start, and the first must
+// stay guarded meanwhile.
+class InstanceLocks {
+public:
+    using DirectoryChoice = std::function<std::optional<std::filesystem::path>()>;
+
+    InstanceLocks(std::string programName, DirectoryChoice lockDirectory);
+    ~InstanceLocks();
+    InstanceLocks(const InstanceLocks&) = delete;
+    InstanceLocks& operator=(const InstanceLocks&) = delete;
+
+    platform::InstanceCheck check(const std::filesystem::path& recordFile);
+
+private:
+    std::string programName_;
+    DirectoryChoice lockDirectory_;
+    std::map<std::filesystem::path, std::unique_ptr<InstanceLock>> locks_;  // by lock file
 };
 
 }  // namespace qt_backend

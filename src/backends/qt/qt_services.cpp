@@ -28,7 +28,11 @@ namespace qt_backend {
 
 float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f; }
 
-QtServices::QtServices(Identity identity) : registry_(std::make_unique<WindowRegistry>(std::move(identity))) {
+QtServices::QtServices(Identity identity)
+    : registry_(std::make_unique<WindowRegistry>(std::move(identity))),
+      instanceLocks_(std::make_unique<InstanceLocks>(registry_->identity().name, [name = registry_->identity().name] {
+          return chooseLockDirectory(name, LockPlaces::ofThisProcess());
+      })) {
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -119,11 +123,7 @@ float QtServices::ScreenHeightTwips() {
 }
 
 platform::InstanceCheck QtServices::PreviousInstance(const std::filesystem::path& recordFile) {
-    if (!instanceLock_) {
-        const std::string& name = registry_->identity().name;
-        instanceLock_ = std::make_unique<InstanceLock>(InstanceLock::defaultLockDirectory(name), name, recordFile);
-    }
-    return instanceLock_->heldElsewhere() ? platform::InstanceCheck::AnotherRuns : platform::InstanceCheck::Alone;
+    return instanceLocks_->check(recordFile);
 }
 
 std::filesystem::path QtServices::ProgramDirectory() {

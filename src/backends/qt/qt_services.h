@@ -8,7 +8,7 @@
 
 namespace qt_backend {
 
-class InstanceLock;
+class InstanceLocks;
 class WindowRegistry;
 
 class QtServices : public platform::Services {
@@ -42,7 +42,7 @@ public:
 private:
     std::unique_ptr<WindowRegistry> registry_;
     std::mt19937 random_;
-    std::unique_ptr<InstanceLock> instanceLock_;
+    std::unique_ptr<InstanceLocks> instanceLocks_;  // one per record file, kept to the end
 };
 
 // $HOME, else the user's home from the password database when it is a

@@ -241,78 +241,22 @@ TEST_F(ServicesTest, EndStopsAtOnceAfterFlushingOutput) {
     EXPECT_EQ(out, "written before End");
 }
 
-// ------------------------------------------------------------ the instance lock
+// ------------------------------------------------------------ the one-copy check
 
-class InstanceLockTest : public ::testing::Test {
-protected:
-    InstanceLockTest() {
-        char pattern[] = "/tmp/mochitama-lock-test-XXXXXX";
-        directory = ::mkdtemp(pattern);  // 0700, ours
-    }
-    ~InstanceLockTest() override { std::filesystem::remove_all(directory); }
-    std::filesystem::path directory;
-};
-
-TEST_F(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstGoes) {
-    auto first = std::make_unique<qt_backend::InstanceLock>(directory, "mochitama", "/games/mochitama/MT.INI");
-    EXPECT_FALSE(first->heldElsewhere());
-    EXPECT_FALSE(first->heldElsewhere());  // asking again keeps it
-    qt_backend::InstanceLock second(directory, "mochitama", "/games/mochitama/MT.INI");
-    EXPECT_TRUE(second.heldElsewhere());
-    qt_backend::InstanceLock elsewhere(directory, "mochitama", "/games/other-copy/MT.INI");
-    EXPECT_FALSE(elsewhere.heldElsewhere());
-    first.reset();
-    EXPECT_FALSE(second.heldElsewhere());
-}
-
-TEST_F(InstanceLockTest, TheKernelFreesTheLockOfADeadProcess) {
-    int ready[2], quit[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(quit), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        qt_backend::InstanceLock lock(directory, "mochitama", "/games/mochitama/MT.INI");
-        const char taken = lock.heldElsewhere() ? 'n' : 'y';
-        (void)!::write(ready[1], &taken, 1);
-        char c;
-        (void)!::read(quit[0], &c, 1);
-        ::_exit(0);  // no destructor: only the kernel can free the lock
-    }
-    char taken = 0;
-    ASSERT_EQ(::read(ready[0], &taken, 1), 1);
-    EXPECT_EQ(taken, 'y');
-    qt_backend::InstanceLock mine(directory, "mochitama", "/games/mochitama/MT.INI");
-    EXPECT_TRUE(mine.heldElsewhere());
-    (void)!::write(quit[1], "x", 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_FALSE(mine.heldElsewhere());
-    for (int fd : {ready[0], ready[1], quit[0], quit[1]}) ::close(fd);
-}
-
-TEST_F(InstanceLockTest, NamesDependOnTheRecordFileOnly) {
-    using qt_backend::InstanceLock;
-    EXPECT_EQ(InstanceLock::lockFileName("mochitama", "/games/mochitama/MT.INI"), InstanceLock::lockFileName("mochitama", "/games/./mochitama/MT.INI"));
-    EXPECT_NE(InstanceLock::lockFileName("mochitama", "/games/mochitama/MT.INI"), InstanceLock::lockFileName("mochitama", "/games/mochitama2/MT.INI"));
-    // Two names of one file, through a link, are one lock.
-    std::filesystem::create_directory(directory / "records");
-    std::filesystem::create_directory_symlink(directory / "records", directory / "link");
-    EXPECT_EQ(InstanceLock::lockFileName("mochitama", directory / "records" / "MT.INI"),
-              InstanceLock::lockFileName("mochitama", directory / "link" / "MT.INI"));
-}
-
-TEST(InstanceLockDirectory, RuntimeDirectoryElsePrivateTmp) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string keep = saved != nullptr ? saved : "";
-    ::setenv("XDG_RUNTIME_DIR", "/", 1);
-    EXPECT_EQ(qt_backend::InstanceLock::defaultLockDirectory("mochitama"), "/");
-    ::unsetenv("XDG_RUNTIME_DIR");
-    const std::filesystem::path fallback = qt_backend::InstanceLock::defaultLockDirectory("mochitama");
-    EXPECT_EQ(fallback, "/tmp/mochitama-" + std::to_string(::getuid()));
-    EXPECT_TRUE(std::filesystem::is_directory(fallback));
-    EXPECT_EQ(std::filesystem::status(fallback).permissions(), std::filesystem::perms::owner_all);
-    if (saved != nullptr) ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+TEST_F(ServicesTest, PreviousInstanceGuardsEveryRecordFileItWasAskedAbout) {
+    char pattern[] = "/tmp/mochitama-services-test-XXXXXX";
+    const std::filesystem::path records = ::mkdtemp(pattern);
+    const auto beside = records / "program" / "MT.INI";
+    const auto moved = records / "data" / "MT.INI";
+    ASSERT_EQ(services.PreviousInstance(beside), platform::InstanceCheck::Alone);
+    ASSERT_EQ(services.PreviousInstance(moved), platform::InstanceCheck::Alone);
+    // A second copy of the program looks where this one does.
+    qt_backend::InstanceLocks another("mochitama", [] {
+        return qt_backend::chooseLockDirectory("mochitama", qt_backend::LockPlaces::ofThisProcess());
+    });
+    EXPECT_EQ(another.check(beside), platform::InstanceCheck::AnotherRuns);
+    EXPECT_EQ(another.check(moved), platform::InstanceCheck::AnotherRuns);
+    std::filesystem::remove_all(records);
 }
 
 // ------------------------------------------------------------ directories
