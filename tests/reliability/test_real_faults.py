@@ -53,7 +53,8 @@ class RealFaultsTest(WindowTestCase):
         os.remove(g.ini_path)
         self.player(g).answer_yes(main)
         g.answer(MISSING_BOX)
-        self.assertEqual(g.wait_exit(), 0)
+        # The quit could not be saved: a launcher is told so.
+        self.assertEqual(g.wait_exit(), 1)
         # Not recreated, and nothing else left behind.
         self.assertEqual(self.files_in(g.dir), ["mochitama", "program-output.txt"])
 
@@ -76,7 +77,10 @@ class RealFaultsTest(WindowTestCase):
         # The program's directory belongs to root (or, without root, to the
         # tester): in either case the player may not write there.
         os.chmod(g.dir, 0o555)
-        main = self.to_opening_question(g)
+        g.start()
+        g.answer(".INI Moved", timeout=TITLE_TIMEOUT)
+        g.answer(WELCOME_BOX)
+        main = self.desktop.wait_window("もちたま", pid=g.proc.pid)
         self.assertEqual(g.uid(), self.user.uid)
         kept = os.path.join(g.env["XDG_DATA_HOME"], "mochitama", "MT.INI")
         with open(kept, "rb") as f:
