@@ -195,7 +195,7 @@ class InstallTest(WindowTestCase):
         self.player(first).start(timeout=15)
         second.start()
         second.answer(SECOND_COPY_BOX, timeout=15)
-        self.assertEqual(second.wait_exit(10), 0)
+        self.assertEqual(second.wait_exit(10), 1)
         self.assertIsNone(first.proc.poll(), "the first copy ended")
 
 
