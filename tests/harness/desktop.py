@@ -155,11 +155,23 @@ class Desktop:
         """Keys to whichever window has the focus now, without activating one first."""
         self.run(["xdotool", "key", *keys])
 
+    def pointer(self):
+        """Where the mouse pointer is on the screen: x, y."""
+        out = self.run(["xdotool", "getmouselocation", "--shell"])
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
     def click(self, window, x, y):
         """A left click at (x, y) pixels of the window's client area."""
         self.activate(window)
         left, top, _, _ = self.geometry(window)
-        self.run(["xdotool", "mousemove", "--sync", str(left + x), str(top + y), "click", "1"])
+        spot = int(left + x), int(top + y)  # whole pixels, cut as xdotool cuts them
+        # A move with --sync waits for the pointer to arrive, and to the
+        # spot where it already is it waits some 15 s for a motion that never
+        # comes (a second game's button where the first game's was).
+        if self.pointer() != spot:
+            self.run(["xdotool", "mousemove", "--sync", str(spot[0]), str(spot[1])])
+        self.run(["xdotool", "click", "1"])
 
     def pixels(self, twips):
         """Screen pixels for a length in twips, as the program lays it out."""
