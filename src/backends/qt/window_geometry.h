@@ -63,5 +63,9 @@ private:
 
 // The primary screen's top-left corner: where twips 0,0 are.
 QPoint screenOrigin();
+// Where a window's frame goes when asked for this top-left corner: the same
+// place, or the nearest one whose corner is on the screen's free area (not
+// under a panel), so that the title bar can be reached.
+QPoint reachableCorner(QPoint frameCorner);
 
 }  // namespace qt_backend
