@@ -263,5 +263,20 @@ class RealWindowTest(WindowTestCase):
         self.assert_lasts(ended - gone, 2100, "the unseen closing letters")
 
 
+class SmallScreenTest(WindowTestCase):
+    def test_a_window_bigger_than_the_screen_keeps_its_title_bar_on_it(self):
+        # 640 × 480 at three screen pixels to each of the program's: the main
+        # window is 1040 × 800 or more, and centred it would start at about
+        # (-200, -160), its title bar, menus and buttons out of reach.
+        desktop = self.another_desktop(size=(640, 480), scale_factor=3)
+        g = self.new_game(desktop=desktop)
+        main = self.player(g).to_opening_question(timeout=20)
+        left, top, width, height = desktop.frame(main)
+        desktop.screenshot(os.path.join(self.artefacts, "small-screen.png"))
+        self.assertGreater(width, 640)
+        self.assertGreater(height, 480)
+        self.assertEqual((left, top), (0, 0))
+
+
 if __name__ == "__main__":
     unittest.main()

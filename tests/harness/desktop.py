@@ -28,15 +28,17 @@ class Desktop:
 
     Without the window manager (window_manager=False) only a first paint can
     be watched: nothing there answers the requests a player makes through it.
+    The screen is `size` pixels (width, height).
     """
 
-    def __init__(self, scale_factor=None, window_manager=True):
+    def __init__(self, scale_factor=None, window_manager=True, size=(SCREEN_W, SCREEN_H)):
         self._procs = []
+        self.size = size
         # Qt draws the program this many device pixels to each of its own.
         self.scale = scale_factor or 1
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{size[0]}x{size[1]}x24",
              "-nolisten", "tcp", "-dpi", "96"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)

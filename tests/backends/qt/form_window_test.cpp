@@ -261,6 +261,41 @@ TEST_F(FormWindowTest, LeftAndTopPastTheTopLeftEdgeStopAtIt) {
     }
 }
 
+// The main window is centred with its menu bar, which its load then hides:
+// the window moves down by half the bar to stay centred, but not off the edge
+// it was held at.
+TEST_F(FormWindowTest, WindowHeldAtTheTopEdgeStaysThereWhenItsMenuBarGoes) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        int top;  // pixels asked for the frame's top
+        int expectedTop;  // before the bar's half height is added, if added
+        bool keepsTheMiddle;
+    };
+    const Case cases[] = {
+        {"on the screen", 100, 100, true},
+        {"past the top", -300, area.top() - screen.top(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainLikeForm form(runtime);
+        form.Hide();
+        form.file.setVisible(true);
+        auto& peer = peerOf(form);
+        const int withBar = peer.window()->height();
+        form.setTop(toTwips(c.top));
+        form.setLeft(toTwips(50));
+        form.file.setVisible(false);
+        const int bar = withBar - peer.window()->height();
+        ASSERT_GT(bar, 10);
+        form.Show();
+        EXPECT_EQ(peer.window()->frameGeometry().top() - screen.top(),
+                  c.expectedTop + (c.keepsTheMiddle ? bar / 2 : 0));
+        form.Unload();
+    }
+}
+
 TEST_F(FormWindowTest, BoxOverAWindowInTheCornerStaysOnTheScreen) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     TitleLikeForm form(runtime);
