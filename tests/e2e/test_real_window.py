@@ -24,7 +24,8 @@ PINK = 0xFF80FF  # the closing letters お, わ, り
 TITLE_BACKGROUND = 0xFFE0C0
 
 # How far a beat may be off: never much shorter (a pause cannot end early),
-# somewhat longer on a busy machine (the tests run beside the fuzzers).
+# somewhat longer on a busy machine. ctest keeps the tests that time beats
+# away from the fuzzers and other busy tests (tests/CMakeLists.txt).
 EARLY_MS = 25
 LATE_MS = 150
 
