@@ -24,7 +24,8 @@ PINK = 0xFF80FF  # the closing letters お, わ, り
 TITLE_BACKGROUND = 0xFFE0C0
 
 # How far a beat may be off: never much shorter (a pause cannot end early),
-# somewhat longer on a busy machine (the tests run beside the fuzzers).
+# somewhat longer on a busy machine. ctest keeps the tests that time beats
+# away from the fuzzers and other busy tests (tests/CMakeLists.txt).
 EARLY_MS = 25
 LATE_MS = 150
 
@@ -262,6 +263,21 @@ class RealWindowTest(WindowTestCase):
             self.assert_lasts(end - start, 3000, f"results screen {i + 1}")
         gone = screens[-1][1]
         self.assert_lasts(ended - gone, 2100, "the unseen closing letters")
+
+
+class SmallScreenTest(WindowTestCase):
+    def test_a_window_bigger_than_the_screen_keeps_its_title_bar_on_it(self):
+        # 640 × 480 at three screen pixels to each of the program's: the main
+        # window is 1040 × 800 or more, and centred it would start at about
+        # (-200, -160), its title bar, menus and buttons out of reach.
+        desktop = self.another_desktop(size=(640, 480), scale_factor=3)
+        g = self.new_game(desktop=desktop)
+        main = self.player(g).to_opening_question(timeout=20)
+        left, top, width, height = desktop.frame(main)
+        desktop.screenshot(os.path.join(self.artefacts, "small-screen.png"))
+        self.assertGreater(width, 640)
+        self.assertGreater(height, 480)
+        self.assertEqual((left, top), (0, 0))
 
 
 if __name__ == "__main__":

@@ -30,16 +30,18 @@ class Desktop:
 
     Without the window manager (window_manager=False) only a first paint can
     be watched: nothing there answers the requests a player makes through it.
+    The screen is `size` pixels (width, height).
     """
 
-    def __init__(self, scale_factor=None, window_manager=True):
+    def __init__(self, scale_factor=None, window_manager=True, size=(SCREEN_W, SCREEN_H)):
         self._procs = []
         self._groups = []  # processes that leave helpers behind: stopped with them
+        self.size = size
         # Qt draws the program this many device pixels to each of its own.
         self.scale = scale_factor or 1
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{size[0]}x{size[1]}x24",
              "-nolisten", "tcp", "-dpi", "96"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
@@ -181,11 +183,23 @@ class Desktop:
         """Keys to whichever window has the focus now, without activating one first."""
         self.run(["xdotool", "key", *keys])
 
+    def pointer(self):
+        """Where the mouse pointer is on the screen: x, y."""
+        out = self.run(["xdotool", "getmouselocation", "--shell"])
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
     def click(self, window, x, y):
         """A left click at (x, y) pixels of the window's client area."""
         self.activate(window)
         left, top, _, _ = self.geometry(window)
-        self.run(["xdotool", "mousemove", "--sync", str(left + x), str(top + y), "click", "1"])
+        spot = int(left + x), int(top + y)  # whole pixels, cut as xdotool cuts them
+        # A move with --sync waits for the pointer to arrive, and to the
+        # spot where it already is it waits some 15 s for a motion that never
+        # comes (a second game's button where the first game's was).
+        if self.pointer() != spot:
+            self.run(["xdotool", "mousemove", "--sync", str(spot[0]), str(spot[1])])
+        self.run(["xdotool", "click", "1"])
 
     def pixels(self, twips):
         """Screen pixels for a length in twips, as the program lays it out."""

@@ -55,6 +55,12 @@ class WindowTestCase(unittest.TestCase):
             self._displays.append(self._desktop)
         return self._desktop
 
+    def another_desktop(self, **kwargs):
+        """One more X desktop (see Desktop for the arguments), closed at the end."""
+        desktop = Desktop(**kwargs)
+        self._displays.append(desktop)
+        return desktop
+
     def new_game(self, cls=Game, binary=None, **kwargs):
         """A new copy of the program (see Game), on this test's desktop unless
         `desktop` names another display, or None."""

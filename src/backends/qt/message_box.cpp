@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QSpacerItem>
 
+#include "qt/window_geometry.h"
+
 namespace qt_backend {
 
 namespace {
@@ -58,7 +60,7 @@ protected:
         // The box exists by now, so Qt takes the place as the client area's:
         // the frame goes around it.
         const QPoint frameCorner = centredPlace(size().grownBy(frame_), parentWidget());
-        move(frameCorner + QPoint(frame_.left(), frame_.top()));
+        move(reachableCorner(frameCorner) + QPoint(frame_.left(), frame_.top()));
     }
 
 private:

@@ -16,6 +16,14 @@ QPoint screenOrigin() {
     return screen != nullptr ? screen->geometry().topLeft() : QPoint();
 }
 
+QPoint reachableCorner(QPoint frameCorner) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return frameCorner;
+    const QRect area = screen->availableGeometry();
+    return {std::clamp(frameCorner.x(), area.left(), area.right()),
+            std::clamp(frameCorner.y(), area.top(), area.bottom())};
+}
+
 WindowGeometry::WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar,
                                WindowRegistry& registry)
     : form_(form),
@@ -57,7 +65,9 @@ void WindowGeometry::relayout() {
     // the program put it: the main window is centred with the menu bar that
     // its load then hides, and should still be centred as it is shown.
     const int shrunk = heightBefore - window_->height();
-    if (!shownOnce_ && positioned_ && shrunk != 0) window_->move(window_->pos() + QPoint(0, shrunk / 2));
+    // The middle counts from where it was asked for, not from where it was
+    // kept on the screen: a window held at the top edge stays there.
+    if (!shownOnce_ && positioned_ && shrunk != 0) moveFrameTo(askedCorner_ + QPoint(0, shrunk / 2));
 }
 
 void WindowGeometry::applyRequested() {
@@ -78,19 +88,30 @@ void WindowGeometry::placeIfUnplaced() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize();
     const QSize outer = window_->size().grownBy(frameMargins());
-    window_->move(screenOrigin() + QPoint((screenSize.width() - outer.width()) / 2,
-                                          (screenSize.height() - outer.height()) / 2));
+    moveFrameTo(screenOrigin() + QPoint((screenSize.width() - outer.width()) / 2,
+                                        (screenSize.height() - outer.height()) / 2));
     positioned_ = true;
 }
 
 void WindowGeometry::moveFrame(bool left, bool top) {
     // QWidget::move places a top-level window's frame, as Left and Top do;
-    // the coordinate not asked for stays where the window is.
+    // the coordinate not asked for stays where the window is. A corner past
+    // the screen's top or left edge (a window centred on a smaller screen)
+    // would put the title bar, menus and close box out of reach. Left and
+    // Top are read back from the frame, so they say where it really went.
     const platform::Geometry& g = form_.requestedGeometry();
-    QPoint place = window_->pos();
+    // While the window is where it was put, the other coordinate is the one
+    // asked for then: Left set after Top keeps the Top asked for, not the
+    // one the screen's edge held the window to.
+    QPoint place = window_->pos() == reachableCorner(askedCorner_) ? askedCorner_ : window_->pos();
     if (left) place.setX(screenOrigin().x() + toPixels(g.left));
     if (top) place.setY(screenOrigin().y() + toPixels(g.top));
-    window_->move(place);
+    moveFrameTo(place);
+}
+
+void WindowGeometry::moveFrameTo(QPoint corner) {
+    askedCorner_ = corner;
+    window_->move(reachableCorner(corner));
 }
 
 std::optional<QMargins> WindowGeometry::frameOnScreen() const {

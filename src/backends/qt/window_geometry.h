@@ -47,6 +47,8 @@ private:
     QSize clientSize() const;
     int menuBarHeight() const;
     void moveFrame(bool left, bool top);
+    // Puts the frame's corner here, or as near as keeps it on the screen.
+    void moveFrameTo(QPoint corner);
 
     platform::Form& form_;
     QPointer<QWidget> window_;
@@ -56,6 +58,8 @@ private:
     // Left and Top as last applied; the window is unplaced until they change.
     float placedLeft_, placedTop_;
     bool positioned_ = false;
+    // The frame's corner as last asked for, before it was kept on the screen.
+    QPoint askedCorner_;
     bool shownOnce_ = false;
     std::optional<QMargins> knownFrame_;
     mutable std::optional<QMargins> estimatedFrame_;
@@ -63,5 +67,9 @@ private:
 
 // The primary screen's top-left corner: where twips 0,0 are.
 QPoint screenOrigin();
+// Where a window's frame goes when asked for this top-left corner: the same
+// place, or the nearest one whose corner is on the screen's free area (not
+// under a panel), so that the title bar can be reached.
+QPoint reachableCorner(QPoint frameCorner);
 
 }  // namespace qt_backend

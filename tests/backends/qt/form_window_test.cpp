@@ -5,10 +5,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <optional>
 
 #include "qt/units.h"
 #include "qt_test_forms.h"
@@ -181,6 +184,148 @@ TEST_F(FormWindowTest, UnplacedWindowOpensInTheMiddleOfTheScreen) {
     const QRect frame = peerOf(form).window()->frameGeometry();
     EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+}
+
+// A window centred on a screen smaller than itself used to start above and
+// left of the screen, with its title bar, menus and buttons out of reach.
+TEST_F(FormWindowTest, CentredWindowKeepsItsCornerOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    enum class Lands { Centred, AtTheEdge };
+    struct Case {
+        const char* what;
+        int width, height;  // pixels
+        Lands across, down;
+    };
+    const Case cases[] = {
+        {"fits", 257, 112, Lands::Centred, Lands::Centred},
+        {"as big as the screen", screen.width(), screen.height(), Lands::Centred, Lands::Centred},
+        {"two pixels too wide", screen.width() + 2, 112, Lands::AtTheEdge, Lands::Centred},
+        {"too wide", screen.width() + 300, 112, Lands::AtTheEdge, Lands::Centred},
+        {"too tall", 257, screen.height() + 200, Lands::Centred, Lands::AtTheEdge},
+        {"too wide and too tall", screen.width() + 300, screen.height() + 200, Lands::AtTheEdge, Lands::AtTheEdge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TitleLikeForm form(runtime);
+        // The game's centring: size, read back, centre, in twips.
+        form.onLoad = [&] {
+            form.setHeight(toTwips(c.height));
+            form.setWidth(toTwips(c.width));
+            form.setTop((services.ScreenHeightTwips() - form.Height()) / 2);
+            form.setLeft((services.ScreenWidthTwips() - form.Width()) / 2);
+        };
+        const QRect frame = shown(form).window()->frameGeometry();
+        ASSERT_EQ(frame.size(), QSize(c.width, c.height));
+        if (c.across == Lands::Centred)
+            EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1) << frame.x();
+        else
+            EXPECT_EQ(frame.left(), area.left());
+        if (c.down == Lands::Centred)
+            EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1) << frame.y();
+        else
+            EXPECT_EQ(frame.top(), area.top());
+        // What the program reads back is where the window went.
+        EXPECT_FLOAT_EQ(form.Left(), toTwips(frame.left() - screen.left()));
+        EXPECT_FLOAT_EQ(form.Top(), toTwips(frame.top() - screen.top()));
+        form.Unload();
+    }
+}
+
+TEST_F(FormWindowTest, LeftAndTopPastTheTopLeftEdgeStopAtIt) {
+    // Pixels from the screen's corner, where Left and Top count from.
+    const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry().translated(-origin);
+    struct Case {
+        const char* what;
+        QPoint asked;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"on the screen", {100, 50}, {100, 50}},
+        {"corner just inside, rest past the bottom right", {area.width() - 10, area.height() - 10},
+         {area.width() - 10, area.height() - 10}},
+        {"past the left", {-200, 50}, {area.left(), 50}},
+        {"past the top", {100, -1}, {100, area.top()}},
+        {"past both", {-200, -300}, area.topLeft()},
+    };
+    MainLikeForm form(runtime);
+    auto& peer = shown(form);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.setLeft(toTwips(c.asked.x()));
+        form.setTop(toTwips(c.asked.y()));
+        EXPECT_EQ(peer.window()->frameGeometry().topLeft(), origin + c.expected);
+        EXPECT_FLOAT_EQ(form.Left(), toTwips(c.expected.x()));
+        EXPECT_FLOAT_EQ(form.Top(), toTwips(c.expected.y()));
+    }
+}
+
+// The main window is centred with its menu bar, which its load then hides:
+// the window moves down by half the bar to stay centred, but not off the edge
+// it was held at.
+TEST_F(FormWindowTest, WindowHeldAtTheTopEdgeStaysThereWhenItsMenuBarGoes) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        int top;  // pixels asked for the frame's top
+        int expectedTop;  // before the bar's half height is added, if added
+        bool keepsTheMiddle;
+    };
+    const Case cases[] = {
+        {"on the screen", 100, 100, true},
+        {"past the top", -300, area.top() - screen.top(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainLikeForm form(runtime);
+        form.Hide();
+        form.file.setVisible(true);
+        auto& peer = peerOf(form);
+        const int withBar = peer.window()->height();
+        form.setTop(toTwips(c.top));
+        form.setLeft(toTwips(50));
+        form.file.setVisible(false);
+        const int bar = withBar - peer.window()->height();
+        ASSERT_GT(bar, 10);
+        form.Show();
+        EXPECT_EQ(peer.window()->frameGeometry().top() - screen.top(),
+                  c.expectedTop + (c.keepsTheMiddle ? bar / 2 : 0));
+        form.Unload();
+    }
+}
+
+TEST_F(FormWindowTest, BoxOverAWindowInTheCornerStaysOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    TitleLikeForm form(runtime);
+    form.onLoad = [&] {
+        form.setWidth(toTwips(20));
+        form.setHeight(toTwips(10));
+        form.setLeft(toTwips(1));
+        form.setTop(toTwips(1));
+    };
+    ASSERT_EQ(showExposed(form).window()->frameGeometry(), QRect(1, 1, 20, 10));
+    std::optional<QRect> boxClient;
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [&, poll] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        poll->deleteLater();
+        poll->stop();
+        boxClient = box->geometry();
+        box->done(QMessageBox::Ok);
+    });
+    poll->start(10);
+    services.MsgBox({"角の窓の上に出る箱", "箱", platform::MsgButtons::Ok, platform::MsgIcon::None, false});
+    ASSERT_TRUE(boxClient.has_value());
+    // Centred over the small window in the corner, it would start off the
+    // screen. Its frame's corner goes to the screen's: the box itself is no
+    // further from it than a border and a title bar.
+    EXPECT_GE(boxClient->left(), area.left());
+    EXPECT_GE(boxClient->top(), area.top());
+    EXPECT_LE(boxClient->left(), area.left() + 10);
+    EXPECT_LE(boxClient->top(), area.top() + 40);
 }
 
 TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {

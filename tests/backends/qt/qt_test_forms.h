@@ -170,8 +170,12 @@ public:
     };
     std::vector<Key> keys;
     int mouseDowns = 0;
+    std::function<void()> onLoad;  // what the game does while the window loads
 
 protected:
+    void Form_Load() override {
+        if (onLoad) onLoad();
+    }
     void Form_KeyDown(int16_t KeyCode, int16_t Shift) override { keys.push_back({KeyCode, Shift}); }
     void Form_MouseDown() override { ++mouseDowns; }
 };
