@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -81,6 +82,17 @@ std::optional<std::filesystem::path> chooseLockDirectory(const std::string& prog
     return std::nullopt;
 }
 
+std::vector<std::filesystem::path> lockDirectories(const std::string& programName, const LockPlaces& places) {
+    std::vector<std::filesystem::path> found;
+    LockPlaces withoutRuntime = places;
+    withoutRuntime.runtimeDirectory.clear();
+    for (const LockPlaces& tried : {places, withoutRuntime}) {
+        const auto directory = chooseLockDirectory(programName, tried);
+        if (directory && std::find(found.begin(), found.end(), *directory) == found.end()) found.push_back(*directory);
+    }
+    return found;
+}
+
 std::string InstanceLock::lockFileName(const std::string& programName, const std::filesystem::path& recordFile) {
     // Through links, so that two names of one file are one lock.
     std::error_code ec;
@@ -118,9 +130,19 @@ InstanceLocks::InstanceLocks(std::string programName, DirectoryChoice lockDirect
 InstanceLocks::~InstanceLocks() = default;
 
 InstanceCheck InstanceLocks::check(const std::filesystem::path& recordFile) {
-    const std::optional<std::filesystem::path> directory = lockDirectory_();
-    if (!directory) return InstanceCheck::CannotTell;
-    auto lock = std::make_unique<InstanceLock>(*directory, programName_, recordFile);
+    const std::vector<std::filesystem::path> directories = lockDirectory_();
+    if (directories.empty()) return InstanceCheck::CannotTell;
+    InstanceCheck answer = InstanceCheck::Alone;
+    for (const auto& directory : directories) {
+        const InstanceCheck one = take(directory, recordFile);
+        if (one == InstanceCheck::AnotherRuns) return one;
+        if (one == InstanceCheck::CannotTell) answer = one;
+    }
+    return answer;
+}
+
+InstanceCheck InstanceLocks::take(const std::filesystem::path& directory, const std::filesystem::path& recordFile) {
+    auto lock = std::make_unique<InstanceLock>(directory, programName_, recordFile);
     auto& kept = locks_[lock->lockFile()];
     if (!kept) kept = std::move(lock);
     return kept->take();

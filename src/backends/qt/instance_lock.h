@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -37,6 +38,13 @@ struct LockPlaces {
 // own real directory with mode 0700. Nothing when no place will do.
 std::optional<std::filesystem::path> chooseLockDirectory(const std::string& programName, const LockPlaces& places);
 
+// Every directory a copy of this user may have put its lock in: the chosen
+// one, and the one chosen without the runtime directory. A copy started after
+// `su` that kept the caller's XDG_RUNTIME_DIR locks in the fallback, one from
+// the user's own session in the runtime directory; holding both makes each
+// see the other. Empty when no place will do.
+std::vector<std::filesystem::path> lockDirectories(const std::string& programName, const LockPlaces& places);
+
 class InstanceLock {
 public:
     // lockDirectory: where the lock files live (see chooseLockDirectory).
@@ -64,21 +72,25 @@ private:
     int fd_ = -1;
 };
 
-// A lock for each record file asked about, each kept until this object goes:
-// the records may move to a second file during one start, and the first must
-// stay guarded meanwhile.
+// A lock for each record file asked about, in each lock directory, each kept
+// until this object goes: the records may move to a second file during one
+// start, and the first must stay guarded meanwhile.
 class InstanceLocks {
 public:
-    using DirectoryChoice = std::function<std::optional<std::filesystem::path>()>;
+    using DirectoryChoice = std::function<std::vector<std::filesystem::path>()>;
 
     InstanceLocks(std::string programName, DirectoryChoice lockDirectory);
     ~InstanceLocks();
     InstanceLocks(const InstanceLocks&) = delete;
     InstanceLocks& operator=(const InstanceLocks&) = delete;
 
+    // AnotherRuns when any of the record file's locks is held elsewhere;
+    // Alone only when this copy holds every one of them.
     platform::InstanceCheck check(const std::filesystem::path& recordFile);
 
 private:
+    platform::InstanceCheck take(const std::filesystem::path& directory, const std::filesystem::path& recordFile);
+
     std::string programName_;
     DirectoryChoice lockDirectory_;
     std::map<std::filesystem::path, std::unique_ptr<InstanceLock>> locks_;  // by lock file

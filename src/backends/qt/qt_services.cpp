@@ -31,7 +31,7 @@ float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f
 QtServices::QtServices(Identity identity)
     : registry_(std::make_unique<WindowRegistry>(std::move(identity))),
       instanceLocks_(std::make_unique<InstanceLocks>(registry_->identity().name, [name = registry_->identity().name] {
-          return chooseLockDirectory(name, LockPlaces::ofThisProcess());
+          return lockDirectories(name, LockPlaces::ofThisProcess());
       })) {
     QApplication::setQuitOnLastWindowClosed(false);
 }

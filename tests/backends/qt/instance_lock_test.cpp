@@ -293,7 +293,9 @@ TEST(InstanceLocks, NeverAloneWithoutTheLock) {
         const std::optional<fs::path> directory = c.arrange(scratch);
         const int status = reliability::InChild([&] {
             if (!reliability::DropPrivileges()) return 100;
-            InstanceLocks locks("mochitama", [&] { return directory; });
+            InstanceLocks locks("mochitama", [&] {
+                return directory ? std::vector<fs::path>{*directory} : std::vector<fs::path>{};
+            });
             return static_cast<int>(locks.check(record));
         });
         ASSERT_TRUE(WIFEXITED(status)) << reliability::DescribeStatus(status);
@@ -305,7 +307,7 @@ TEST(InstanceLocks, EachRecordFileKeepsItsOwnLock) {
     // The records may move from beside the program to the user's directory
     // during one start: both files stay guarded while the game runs.
     Scratch scratch;
-    const auto here = [&] { return std::optional<fs::path>(scratch.root); };
+    const auto here = [&] { return std::vector<fs::path>{scratch.root}; };
     InstanceLocks first("mochitama", here);
     EXPECT_EQ(first.check("/games/mochitama/MT.INI"), InstanceCheck::Alone);
     EXPECT_EQ(first.check("/home/player/.local/share/mochitama/MT.INI"), InstanceCheck::Alone);
@@ -315,6 +317,23 @@ TEST(InstanceLocks, EachRecordFileKeepsItsOwnLock) {
     EXPECT_EQ(second.check("/games/mochitama/MT.INI"), InstanceCheck::AnotherRuns);
     EXPECT_EQ(second.check("/home/player/.local/share/mochitama/MT.INI"), InstanceCheck::AnotherRuns);
     EXPECT_EQ(second.check("/games/other-copy/MT.INI"), InstanceCheck::Alone);
+}
+
+// A copy started after `su` that kept the caller's runtime directory, and a
+// copy from the player's own session, once locked in different directories
+// and both ran on one record file.
+TEST(InstanceLocks, ACopyWithAnotherRuntimeDirectoryStillSeesTheFirst) {
+    Scratch scratch;
+    const fs::path runtime = scratch.root / "runtime";
+    fs::create_directory(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    const fs::path record = "/games/mochitama/MT.INI";
+    const qt_backend::LockPlaces ownSession{runtime.string(), scratch.root, std::nullopt};
+    const qt_backend::LockPlaces afterSu{"/nonexistent/runtime", scratch.root, std::nullopt};
+    InstanceLocks first("mochitama", [&] { return qt_backend::lockDirectories("mochitama", ownSession); });
+    InstanceLocks second("mochitama", [&] { return qt_backend::lockDirectories("mochitama", afterSu); });
+    EXPECT_EQ(first.check(record), InstanceCheck::Alone);
+    EXPECT_EQ(second.check(record), InstanceCheck::AnotherRuns);
 }
 
 }  // namespace

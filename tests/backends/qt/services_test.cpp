@@ -252,7 +252,7 @@ TEST_F(ServicesTest, PreviousInstanceGuardsEveryRecordFileItWasAskedAbout) {
     ASSERT_EQ(services.PreviousInstance(moved), platform::InstanceCheck::Alone);
     // A second copy of the program looks where this one does.
     qt_backend::InstanceLocks another("mochitama", [] {
-        return qt_backend::chooseLockDirectory("mochitama", qt_backend::LockPlaces::ofThisProcess());
+        return qt_backend::lockDirectories("mochitama", qt_backend::LockPlaces::ofThisProcess());
     });
     EXPECT_EQ(another.check(beside), platform::InstanceCheck::AnotherRuns);
     EXPECT_EQ(another.check(moved), platform::InstanceCheck::AnotherRuns);
