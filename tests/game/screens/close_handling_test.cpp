@@ -19,10 +19,11 @@ TEST(CloseDecisionTable, ChecksInOrder) {
     EXPECT_EQ(DecideClose(s, 3), CloseDecision::FarewellJoke);
     s.ResultShown = true;
     EXPECT_EQ(DecideClose(s, 0), CloseDecision::Allow);
+    // The surrender unloads the main window itself after its farewell box.
     game::GameState surrendered;
     surrendered.Surrendered = true;
-    surrendered.Congratulated = true;
-    EXPECT_EQ(DecideClose(surrendered, 0), CloseDecision::Allow);
+    surrendered.CloseCount = 3;
+    EXPECT_EQ(DecideClose(surrendered, platform::unload_mode::kProgram), CloseDecision::Allow);
     game::GameState missing;
     missing.IniMissing = true;
     EXPECT_EQ(DecideClose(missing, 1), CloseDecision::Allow);
