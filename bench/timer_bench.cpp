@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
 
-    if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty()) {
-        std::fprintf(stderr, "timer_bench: no display (%s)\n", problem.c_str());
+    if (const auto problem = qt_backend::chooseWindowSystem()) {
+        std::fprintf(stderr, "timer_bench: no display (%s)\n", problem->c_str());
         return 1;
     }
     QApplication app(argc, argv);

@@ -2,8 +2,6 @@
 # its icon in the hicolor theme, AppStream metadata; and a .deb through CPack.
 include(GNUInstallDirs)
 
-set(MOCHITAMA_APP_ID jp.mochitama.Mochitama)
-
 # The icon as PNGs, drawn by the same code that draws the window icon.
 add_executable(mochitama-render-icon tools/render_icon.cpp)
 target_link_libraries(mochitama-render-icon PRIVATE mochitama_icon mochitama_warnings)

@@ -33,8 +33,7 @@ int main(int argc, char** argv) {
     const std::string program = argc > 0 ? argv[0] : me.name;
     // Qt aborts when it cannot open a window; say why in one line instead.
     qt_backend::FatalErrorsEndQuietly quietFailure(me.name, "to play without a desktop: xvfb-run -a " + shellQuoted(program));
-    if (const std::string problem = qt_backend::chooseWindowSystem(); !problem.empty())
-        qt_backend::FatalErrorsEndQuietly::fail(problem);
+    if (const auto problem = qt_backend::chooseWindowSystem()) qt_backend::FatalErrorsEndQuietly::fail(*problem);
     qt_backend::ensureRuntimeDirectory();
 
     QApplication app(argc, argv);

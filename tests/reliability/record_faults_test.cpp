@@ -136,7 +136,7 @@ protected:
             return e.kind == headless::Event::Kind::BoxShown;
         });
         return std::find_if(events.rbegin(), lastBox, [&](const headless::Event& e) {
-                   return e.changes(game->form1().Label5, platform::Property::Visible) && e.value == "1";
+                   return e.changesTo(game->form1().Label5, platform::Property::Visible, true);
                }) != lastBox;
     }
 };

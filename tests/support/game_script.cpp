@@ -212,9 +212,9 @@ int GameScript::timesLoaded(const platform::Form& form) const {
 }
 
 bool GameScript::changedTo(const platform::Object& object, platform::Property property,
-                           const std::string& value) const {
+                           const headless::Value& value) const {
     return std::any_of(host.events.begin(), host.events.end(),
-                       [&](const headless::Event& e) { return e.changes(object, property) && e.value == value; });
+                       [&](const headless::Event& e) { return e.changesTo(object, property, value); });
 }
 
 }  // namespace script

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_events.h"
 #include "headless/headless_services.h"
 #include "platform/types.h"
 #include "puzzles/form3.h"
@@ -84,7 +85,10 @@ protected:
     // How often the form was loaded so far.
     int timesLoaded(const platform::Form& form) const;
     // Some change set the object's property to this value.
-    bool changedTo(const platform::Object& object, platform::Property property, const std::string& value) const;
+    bool changedTo(const platform::Object& object, platform::Property property, const headless::Value& value) const;
+    bool becameVisible(const platform::Object& object) const {
+        return changedTo(object, platform::Property::Visible, true);
+    }
 };
 
 }  // namespace script

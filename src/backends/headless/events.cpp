@@ -15,8 +15,6 @@ std::string hex(platform::Color c) {
     return text;
 }
 
-std::string flag(bool on) { return on ? "1" : "0"; }
-
 const char* iconName(platform::MsgIcon icon) {
     switch (icon) {
         case platform::MsgIcon::None: return "none";
@@ -46,50 +44,69 @@ const char* propertyName(Property p) {
     return "?";
 }
 
-std::string valueText(const platform::Form& f, Property p) {
-    std::ostringstream out;
+Value valueOf(const platform::Form& f, Property p) {
     switch (p) {
         case Property::Caption: return f.caption();
-        case Property::Visible: return flag(f.visible());
-        case Property::Enabled: return flag(f.enabled());
-        case Property::BackColor: return hex(f.backColor());
-        case Property::Geometry: {
-            const auto& g = f.requestedGeometry();
+        case Property::Visible: return f.visible();
+        case Property::Enabled: return f.enabled();
+        case Property::BackColor: return ColorValue{f.backColor()};
+        case Property::Geometry: return f.requestedGeometry();
+        default: return {};
+    }
+}
+
+Value valueOf(const platform::Control& c, Property p) {
+    switch (p) {
+        case Property::Caption: return c.caption();
+        case Property::Visible: return c.visible();
+        case Property::Enabled: return c.enabled();
+        case Property::ForeColor: return ColorValue{c.foreColor()};
+        case Property::BackColor: return ColorValue{c.backColor()};
+        case Property::Font: return c.font();
+        case Property::Geometry: return Position{c.left(), c.top()};
+        default: return {};
+    }
+}
+
+Value valueOf(const platform::Menu& m, Property p) {
+    switch (p) {
+        case Property::Caption: return m.caption();
+        case Property::Visible: return m.visible();
+        case Property::Enabled: return m.enabled();
+        default: return {};
+    }
+}
+
+Value valueOf(const platform::Timer& t, Property p) {
+    if (p == Property::Enabled) return t.enabled();
+    if (p == Property::Interval) return t.interval();
+    return {};
+}
+
+std::string valueText(const Value& value) {
+    struct Text {
+        std::string operator()(std::monostate) const { return {}; }
+        std::string operator()(bool on) const { return on ? "1" : "0"; }
+        std::string operator()(int32_t n) const { return std::to_string(n); }
+        std::string operator()(ColorValue c) const { return hex(c.bgr); }
+        std::string operator()(const std::string& s) const { return s; }
+        std::string operator()(const platform::FontSpec& font) const {
+            std::ostringstream out;
+            out << font.face << ' ' << font.size << (font.bold ? " bold" : "");
+            return out.str();
+        }
+        std::string operator()(Position at) const {
+            std::ostringstream out;
+            out << at.left << ',' << at.top;
+            return out.str();
+        }
+        std::string operator()(const platform::Geometry& g) const {
+            std::ostringstream out;
             out << g.left << ',' << g.top << ',' << g.width << ',' << g.height;
             return out.str();
         }
-        default: return {};
-    }
-}
-
-std::string valueText(const platform::Control& c, Property p) {
-    std::ostringstream out;
-    switch (p) {
-        case Property::Caption: return c.caption();
-        case Property::Visible: return flag(c.visible());
-        case Property::Enabled: return flag(c.enabled());
-        case Property::ForeColor: return hex(c.foreColor());
-        case Property::BackColor: return hex(c.backColor());
-        case Property::Font: out << c.font().face << ' ' << c.font().size << (c.font().bold ? " bold" : ""); break;
-        case Property::Geometry: out << c.left() << ',' << c.top(); break;
-        default: break;
-    }
-    return out.str();
-}
-
-std::string valueText(const platform::Menu& m, Property p) {
-    switch (p) {
-        case Property::Caption: return m.caption();
-        case Property::Visible: return flag(m.visible());
-        case Property::Enabled: return flag(m.enabled());
-        default: return {};
-    }
-}
-
-std::string valueText(const platform::Timer& t, Property p) {
-    if (p == Property::Enabled) return flag(t.enabled());
-    if (p == Property::Interval) return std::to_string(t.interval());
-    return {};
+    };
+    return std::visit(Text{}, value);
 }
 
 std::string describeBox(const platform::MsgBoxRequest& r) {
@@ -104,13 +121,13 @@ std::string Event::text() const {
         case Kind::Refreshed: return formName + " refreshed";
         case Kind::Changed:
             return formName + (objectName.empty() ? "" : "." + objectName) + "." + propertyName(property) + " = " +
-                   value;
-        case Kind::BoxShown: return "box " + value;
+                   valueText(value);
+        case Kind::BoxShown: return "box " + valueText(value);
         case Kind::Slept: return "sleep " + std::to_string(milliseconds);
         case Kind::DidEvents: return "do events";
-        case Kind::SentKeys: return "send keys " + value;
+        case Kind::SentKeys: return "send keys " + valueText(value);
         case Kind::Ended: return "end";
-        case Kind::PlayerActed: return "player " + value;
+        case Kind::PlayerActed: return "player " + valueText(value);
     }
     return "?";
 }

@@ -20,7 +20,7 @@ HeadlessFormPeer::~HeadlessFormPeer() {
     services_.record({.kind = Event::Kind::Unloaded, .form = &form_, .formName = form_.name()});
 }
 
-void HeadlessFormPeer::recordChange(const platform::Object& object, Property property, std::string value) {
+void HeadlessFormPeer::recordChange(const platform::Object& object, Property property, Value value) {
     services_.record({.kind = Event::Kind::Changed,
                       .form = &form_,
                       .object = &object,
@@ -31,7 +31,7 @@ void HeadlessFormPeer::recordChange(const platform::Object& object, Property pro
 }
 
 void HeadlessFormPeer::formChanged(Property property) {
-    recordChange(form_, property, valueText(form_, property));
+    recordChange(form_, property, valueOf(form_, property));
     if (property != Property::Visible) return;
     if (form_.visible()) {
         services_.formShown(form_);
@@ -41,15 +41,15 @@ void HeadlessFormPeer::formChanged(Property property) {
 }
 
 void HeadlessFormPeer::controlChanged(platform::Control& control, Property property) {
-    recordChange(control, property, valueText(control, property));
+    recordChange(control, property, valueOf(control, property));
 }
 
 void HeadlessFormPeer::menuChanged(platform::Menu& menu, Property property) {
-    recordChange(menu, property, valueText(menu, property));
+    recordChange(menu, property, valueOf(menu, property));
 }
 
 void HeadlessFormPeer::timerChanged(platform::Timer& timer, Property property) {
-    recordChange(timer, property, valueText(timer, property));
+    recordChange(timer, property, valueOf(timer, property));
     services_.clock().timerChanged(timer);
 }
 

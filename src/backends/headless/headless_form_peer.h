@@ -2,6 +2,7 @@
 // The headless side of one loaded form: shows nothing, records every change
 // as an event and keeps the form's timers on the virtual clock.
 #include "platform/form.h"
+#include "headless/events.h"
 
 namespace headless {
 
@@ -25,7 +26,7 @@ public:
     float outerHeight() const override;
 
 private:
-    void recordChange(const platform::Object& object, platform::Property property, std::string value);
+    void recordChange(const platform::Object& object, platform::Property property, Value value);
 
     HeadlessServices& services_;
     platform::Form& form_;

@@ -68,7 +68,7 @@ std::string waylandSocketPath() {
 
 // Connects to the compositor's socket and hangs up: the Wayland plugin
 // aborts the process when nobody answers there.
-std::string unreachableWayland() {
+std::optional<std::string> unreachableWayland() {
     const std::string path = waylandSocketPath();
     if (path.empty()) return "XDG_RUNTIME_DIR is not set, so the Wayland display cannot be found";
     sockaddr_un address{};
@@ -80,15 +80,15 @@ std::string unreachableWayland() {
     const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     const int error = errno;
     ::close(fd);
-    if (answered) return {};
+    if (answered) return std::nullopt;
     return "cannot connect to the Wayland display " + path + " (" + std::strerror(error) + ")";
 }
 
 bool isWayland(const std::string& name) { return name.rfind("wayland", 0) == 0; }
 
 // Why the platform named by one entry of QT_QPA_PLATFORM ("name:options")
-// cannot be used; empty when it can.
-std::string unusable(const std::string& entry) {
+// cannot be used; nothing when it can.
+std::optional<std::string> unusable(const std::string& entry) {
     const std::string name = entry.substr(0, entry.find(':'));
     if (!pluginInstalled(name)) {
         const char* package = isWayland(name) ? " (Debian package qt6-wayland)" : "";
@@ -99,7 +99,7 @@ std::string unusable(const std::string& entry) {
         return unreachableXDisplay();
     }
     if (isWayland(name)) return unreachableWayland();
-    return {};
+    return std::nullopt;
 }
 
 bool waylandIsOffered() {
@@ -110,24 +110,24 @@ bool waylandIsOffered() {
 void choose(const std::string& entry) { ::setenv("QT_QPA_PLATFORM", entry.c_str(), 1); }
 
 // Nothing asked for: X11 first, then Wayland.
-std::string chooseByDisplay() {
-    std::string whyNotX;
+std::optional<std::string> chooseByDisplay() {
+    std::optional<std::string> whyNotX;
     if (!environment("DISPLAY").empty()) {
         whyNotX = unusable("xcb");
-        if (whyNotX.empty()) {
+        if (!whyNotX) {
             choose("xcb");
-            return {};
+            return std::nullopt;
         }
     }
     if (waylandIsOffered()) {
-        const std::string whyNotWayland = unusable("wayland");
-        if (whyNotWayland.empty()) {
+        const std::optional<std::string> whyNotWayland = unusable("wayland");
+        if (!whyNotWayland) {
             choose("wayland");
-            return {};
+            return std::nullopt;
         }
-        return whyNotX.empty() ? whyNotWayland : whyNotX + "; " + whyNotWayland;
+        return whyNotX ? *whyNotX + "; " + *whyNotWayland : *whyNotWayland;
     }
-    return whyNotX.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : whyNotX;
+    return whyNotX ? *whyNotX : "neither DISPLAY nor WAYLAND_DISPLAY is set";
 }
 
 // What the handler needs while a FatalErrorsEndQuietly lives.
@@ -166,18 +166,18 @@ std::string platformPluginFile(const std::string& name) {
     return "libq" + name + ".so";
 }
 
-std::string chooseWindowSystem() {
+std::optional<std::string> chooseWindowSystem() {
     const std::string asked = environment("QT_QPA_PLATFORM");
     if (asked.empty()) return chooseByDisplay();
     std::string why;
     for (const std::string& entry : split(asked, ';')) {
-        const std::string reason = unusable(entry);
-        if (reason.empty()) {
+        const std::optional<std::string> reason = unusable(entry);
+        if (!reason) {
             // Only this one: Qt would abort on a later entry that fails.
             choose(entry);
-            return {};
+            return std::nullopt;
         }
-        why += (why.empty() ? "" : "; ") + reason;
+        why += (why.empty() ? "" : "; ") + *reason;
     }
     return why.empty() ? "QT_QPA_PLATFORM names no platform" : why;
 }

@@ -3,6 +3,7 @@
 // it cannot open its platform, so the program checks first and says why in
 // one line.
 #include <QtGlobal>
+#include <optional>
 #include <string>
 
 namespace qt_backend {
@@ -12,8 +13,8 @@ namespace qt_backend {
 // its windows), else Wayland when a compositor answers and Qt's Wayland
 // plugin is installed. A QT_QPA_PLATFORM of the user's (a list of names,
 // tried in order) is checked entry by entry. Returns why no platform can be
-// used, in one line; empty when one can.
-std::string chooseWindowSystem();
+// used, in one line; nothing when one can.
+std::optional<std::string> chooseWindowSystem();
 
 // The file Qt loads for a platform name, e.g. libqxcb.so for xcb.
 std::string platformPluginFile(const std::string& name);

@@ -39,12 +39,12 @@ std::vector<uint32_t> cardinals(xcb_connection_t* c, xcb_window_t window, xcb_at
 
 }  // namespace
 
-std::string unreachableXDisplay() {
+std::optional<std::string> unreachableXDisplay() {
     int screen = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screen);
     const int error = xcb_connection_has_error(connection);
     xcb_disconnect(connection);
-    if (error == 0) return {};
+    if (error == 0) return std::nullopt;
     const char* display = std::getenv("DISPLAY");
     return std::string("cannot connect to the X display ") + (display != nullptr ? display : "");
 }

@@ -6,9 +6,9 @@
 
 namespace qt_backend {
 
-// Why the X display in $DISPLAY cannot be reached, in one line; empty when
+// Why the X display in $DISPLAY cannot be reached, in one line; nothing when
 // it answers. Connects without Qt, which aborts the process when it cannot.
-std::string unreachableXDisplay();
+std::optional<std::string> unreachableXDisplay();
 
 // The frame the window manager puts around an ordinary fixed-size window
 // with a title bar, asked of it with _NET_REQUEST_FRAME_EXTENTS before any is mapped. No

@@ -6,7 +6,7 @@ namespace game {
 
 class Game;
 
-inline constexpr int16_t kCipherAnswerKey = 36;  // Home: the 家 of the text
+inline constexpr int16_t kCipherAnswerKey = platform::vk::kHome;  // the 家 of the text
 
 class Form3 : public platform::Form {
 public:

@@ -8,6 +8,8 @@
 
 namespace game {
 
+const char kMetainfoFile[] = MOCHITAMA_APP_ID ".metainfo.xml";
+
 namespace {
 
 using platform::MsgIcon;

@@ -180,7 +180,7 @@ TEST_F(Chase, FileExitAfterAHitDefeatsTheButtonWithoutTouchingItAndAgainRepeatsT
         EXPECT_EQ(f.Command1.enabled(), enabled);
         EXPECT_EQ(std::count_if(host.events.begin(), host.events.end(),
                                 [&](const headless::Event& e) {
-                                    return e.changes(f, platform::Property::BackColor) && e.value == "00000000";
+                                    return e.changesTo(f, platform::Property::BackColor, headless::ColorValue{kBlack});
                                 }),
                   round);
     }

@@ -120,7 +120,7 @@ protected:
         for (std::size_t i = from_; i < host.events.size(); ++i) {
             const headless::Event& e = host.events[i];
             for (std::size_t k = 0; k < std::size(fields); ++k)
-                if (e.changes(*fields[k].first, fields[k].second)) *slots[k] = e.value;
+                if (e.changes(*fields[k].first, fields[k].second)) *slots[k] = headless::valueText(e.value);
             if (isScreenPause(e)) {
                 EXPECT_EQ(host.events[i - 1].kind, headless::Event::Kind::Refreshed)
                     << "screen " << result.size() + 1 << " not painted";
@@ -130,16 +130,13 @@ protected:
         return result;
     }
     // Everything after the last screen's pause.
-    std::vector<std::string> afterTheScreens() const {
+    std::size_t afterTheScreens() const {
         std::size_t last = from_;
         for (std::size_t i = from_; i < host.events.size(); ++i)
             if (isScreenPause(host.events[i])) last = i + 1;
-        return host.eventLines(last);
+        return last;
     }
-    std::size_t logIndex(const std::string& line) const {
-        const std::vector<std::string> lines = host.eventLines(from_);
-        return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
-    }
+    std::size_t indexOf(const Expected& event) const { return IndexOf(host.events, from_, event); }
     static bool isScreenPause(const headless::Event& e) {
         return e.kind == headless::Event::Kind::Slept && e.milliseconds == 3000;
     }
@@ -177,16 +174,21 @@ TEST_F(EndingResults, NormalModeShowsFourScreensResetsTheCountsFlashesTheLetters
     showResults();
     EXPECT_EQ(screens(), FirstFourScreens("3", "神"));
     // The Exit button is gone from the first screen on.
-    EXPECT_LT(logIndex("Form1.Command1.Visible = 0"), logIndex("sleep 3000"));
+    game::Form1& f = form1();
+    EXPECT_LT(indexOf(hidden(f.Command1)), indexOf(slept(3000)));
     // Each letter alone for 300 ms, then 300 ms of empty screen.
-    std::vector<std::string> flash = {"Form1.Command1.Visible = 0", "Form1.BackColor = 00808000", "do events",
-                                      "Form1.Label1.Visible = 0",   "Form1.Label2.Visible = 0",   "Form1 refreshed",
-                                      "sleep 300"};
-    for (const std::string letter : {"Label3", "Label4", "Label5"})
-        for (const std::string shown : {"1", "0"})
-            flash.insert(flash.end(), {"Form1." + letter + ".Visible = " + shown, "Form1 refreshed", "sleep 300"});
-    flash.insert(flash.end(), {"Form1 refreshed", "Form1 unloaded", "end"});
-    EXPECT_EQ(afterTheScreens(), flash);
+    std::vector<Expected> flash = {hidden(f.Command1),
+                                   set(f, platform::Property::BackColor, headless::ColorValue{0x00808000}),
+                                   didEvents(),
+                                   hidden(f.Label1),
+                                   hidden(f.Label2),
+                                   refreshed(f),
+                                   slept(300)};
+    for (const platform::Label* letter : {&f.Label3, &f.Label4, &f.Label5})
+        for (const bool visible : {true, false})
+            flash.insert(flash.end(), {set(*letter, platform::Property::Visible, visible), refreshed(f), slept(300)});
+    flash.insert(flash.end(), {refreshed(f), unloaded(f), ended()});
+    EXPECT_TRUE(EventsAre(host.events, afterTheScreens(), flash));
     EXPECT_EQ(readIni(), WithKeyLine(WithKeyLine(file, "Kousan", "Kaisu=0"), "Tyutai", "Kaisu=0"));
     EXPECT_TRUE(state().ResultShown);
     EXPECT_EQ(host.boxes.size(), boxesBefore_);

@@ -45,16 +45,16 @@ TEST_F(MoveExitButtonDraw, EachMoveReseedsOnceDrawsTopBeforeLeftAndSetsTopFirst)
         script(c.values);
         const int reseeds = host.randomizeCalls;
         const std::size_t from = host.events.size();
-        const std::string oldLeft = std::to_string(static_cast<int>(f.Command1.left()));
+        const float oldLeft = f.Command1.left();
         game::MoveExitButton(*game);
         EXPECT_EQ(f.Command1.top(), c.top);
         EXPECT_EQ(f.Command1.left(), c.left);
         EXPECT_TRUE(host.scriptedRandom.empty());
         EXPECT_EQ(host.randomizeCalls, reseeds + 1);
-        const std::string top = std::to_string(static_cast<int>(c.top)), left = std::to_string(static_cast<int>(c.left));
-        EXPECT_EQ(host.eventLines(from),
-                  (std::vector<std::string>{"Form1.Command1.Geometry = " + oldLeft + "," + top,
-                                            "Form1.Command1.Geometry = " + left + "," + top, "Form1 refreshed"}));
+        using platform::Property;
+        EXPECT_TRUE(EventsAre(host.events, from,
+                              {set(f.Command1, Property::Geometry, headless::Position{oldLeft, c.top}),
+                               set(f.Command1, Property::Geometry, headless::Position{c.left, c.top}), refreshed(f)}));
     }
 }
 

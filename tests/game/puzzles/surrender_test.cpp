@@ -5,13 +5,14 @@
 namespace script {
 namespace {
 
-using Surrender = GameScript;
-
-void ExpectFarewell(GameScript& s, headless::HeadlessServices& host, const std::string& count) {
-    (void)s;
-    host.expectBox({"仕方ないなぁ", "ただいまの降参回数は " + count + " 回です。\r\n次回は頑張ってね。じゃぁ。ぶちっ",
-                    MsgIcon::Information, platform::MsgButtons::Ok, platform::MsgResult::Ok, 0, {}});
-}
+class Surrender : public GameScript {
+protected:
+    // The box that says goodbye with the new surrender count.
+    void expectFarewell(const std::string& count) {
+        host.expectBox({"仕方ないなぁ", "ただいまの降参回数は " + count + " 回です。\r\n次回は頑張ってね。じゃぁ。ぶちっ",
+                        MsgIcon::Information, platform::MsgButtons::Ok, platform::MsgResult::Ok, 0, {}});
+    }
+};
 
 struct StageCase {
     int16_t stage;
@@ -95,7 +96,7 @@ TEST_F(Surrender, AStageOutsideTheTableGivesNoHintNoPauseButStillCountsAndEnds) 
     state().Stage = 15;
     const int64_t before = host.nowMs();
     confirmSurrender();
-    ExpectFarewell(*this, host, "1");
+    expectFarewell("1");
     choose(form1().Kousan);
     EXPECT_EQ(host.boxes.back().atMs, before);
     EXPECT_EQ(form1().caption(), "もちたま");
@@ -108,7 +109,7 @@ TEST_F(Surrender, TheLargestCountStaysTheLargest) {
     startGame();
     closeMainWindow(3);
     confirmSurrender();
-    ExpectFarewell(*this, host, "2147483647");
+    expectFarewell("2147483647");
     click(form1().Command2);
     EXPECT_EQ(readIni(), WithKeyLine(RecordText("2147483647", "0", "9999"), "Kousan", "Kaisu=2147483647"));
 }
@@ -118,7 +119,7 @@ TEST_F(Surrender, ANegativeCountIsShownWithItsSign) {
     startGame();
     closeMainWindow(3);
     confirmSurrender();
-    ExpectFarewell(*this, host, "-2");
+    expectFarewell("-2");
     click(form1().Command2);
 }
 
@@ -137,7 +138,7 @@ TEST_F(Surrender, WhileTheExitButtonWrigglesItIsAHitAndTheNextSurrenderIsReal) {
     EXPECT_EQ(readIni(), DefaultRecordText());
     // Still wriggling, but already hit: an ordinary surrender with the stage-32 hint.
     confirmSurrender();
-    ExpectFarewell(*this, host, "1");
+    expectFarewell("1");
     choose(form1().Kousan);
     EXPECT_TRUE(changedTo(form1().Label1, platform::Property::Caption, "ダメージを与えた後は"));
     EXPECT_TRUE(host.ended());
@@ -148,7 +149,7 @@ TEST_F(Surrender, AMissingRecordFileIsToldInsteadOfTheSave) {
     closeMainWindow(3);
     std::filesystem::remove(iniPath());
     confirmSurrender();
-    ExpectFarewell(*this, host, "1");
+    expectFarewell("1");
     box(".INI Don't Exist", "INIファイルが無くなっています\r\n実行を中断します", MsgIcon::Critical);
     click(form1().Command2);
     EXPECT_TRUE(host.ended());
@@ -161,7 +162,7 @@ TEST_F(Surrender, AReadOnlyRecordFileIsToldAndLeftAlone) {
     closeMainWindow(3);
     std::filesystem::permissions(iniPath(), std::filesystem::perms::owner_read);
     confirmSurrender();
-    ExpectFarewell(*this, host, "1");
+    expectFarewell("1");
     box(".INI Write Error", "記録を保存できませんでした\r\n" + iniPath().string() + "\r\nファイルが読み取り専用です",
         MsgIcon::Critical);
     click(form1().Command2);

@@ -19,10 +19,11 @@ TEST(CloseDecisionTable, ChecksInOrder) {
     EXPECT_EQ(DecideClose(s, 3), CloseDecision::FarewellJoke);
     s.ResultShown = true;
     EXPECT_EQ(DecideClose(s, 0), CloseDecision::Allow);
+    // The surrender unloads the main window itself after its farewell box.
     game::GameState surrendered;
     surrendered.Surrendered = true;
-    surrendered.Congratulated = true;
-    EXPECT_EQ(DecideClose(surrendered, 0), CloseDecision::Allow);
+    surrendered.CloseCount = 3;
+    EXPECT_EQ(DecideClose(surrendered, platform::unload_mode::kProgram), CloseDecision::Allow);
     game::GameState missing;
     missing.IniMissing = true;
     EXPECT_EQ(DecideClose(missing, 1), CloseDecision::Allow);
@@ -66,7 +67,7 @@ TEST_F(CloseHandling, SeventhFreezesTheWindowAndRevealsTheMysteryMenu) {
         EXPECT_FALSE(form1().enabled());
         EXPECT_EQ(host.nowMs(), before + 1000);
         EXPECT_FALSE(form1().Nazocom.visible());
-        EXPECT_FALSE(changedTo(form1().Timer2, platform::Property::Enabled, "0"));  // no timer ran in the pause
+        EXPECT_FALSE(changedTo(form1().Timer2, platform::Property::Enabled, false));  // no timer ran in the pause
     });
     boxThen("をををっ！", "なぜかメニューが増えましたぁっ！", MsgIcon::Information, [&] {
         EXPECT_EQ(host.nowMs(), before + 2000);
@@ -77,7 +78,7 @@ TEST_F(CloseHandling, SeventhFreezesTheWindowAndRevealsTheMysteryMenu) {
     EXPECT_TRUE(form1().enabled());
     EXPECT_EQ(state().Stage, 11);
     EXPECT_EQ(state().CloseCount, 7);
-    EXPECT_TRUE(changedTo(form1().Timer2, platform::Property::Enabled, "0"));  // the overdue tick came afterwards
+    EXPECT_TRUE(changedTo(form1().Timer2, platform::Property::Enabled, false));  // the overdue tick came afterwards
 }
 
 TEST_F(CloseHandling, SeventhBeforeTheAnswerMakesTheMysteryMenuTheOnlyOne) {

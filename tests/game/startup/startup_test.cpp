@@ -1,6 +1,8 @@
 // Start-up: the record file, the records, a second copy.
 #include <cerrno>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "startup/game_windows.h"
 #include "startup/main_routine.h"
@@ -24,11 +26,22 @@ TEST_F(StartUp, FirstStartWritesTheElevenDefaultLinesAndReadsThem) {
     EXPECT_TRUE(form0().visible());
 }
 
-TEST_F(StartUp, CreditOfTheDefaultFileStartsInColumn33) {
-    const std::string line = game::DefaultRecordLines()[1];
-    EXPECT_EQ(line.substr(0, 8), "; MT.INI");
-    EXPECT_EQ(line.find_first_not_of(' ', 8), 32u);
-    EXPECT_EQ(game::DefaultRecordLines().size(), 11u);
+// A player who opens the new record file in a text editor sees the credit
+// lined up in column 33 of line 2.
+TEST_F(StartUp, TheFileAFirstStartWritesHasTheCreditInColumn33OfLine2) {
+    start();
+    const std::string bytes = readIni();
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos) << "a line without CR LF at byte " << at;
+        lines.push_back(bytes.substr(at, end - at));
+        at = end + 2;
+    }
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[1].substr(0, 8), "; MT.INI");
+    EXPECT_EQ(lines[1].find_first_not_of(' ', 8), 32u);
+    EXPECT_EQ(lines[1].substr(32), "Mochitama Workshop");
 }
 
 TEST_F(StartUp, ExistingFileIsReadAndLeftUntouched) {

@@ -63,6 +63,13 @@ public:
     platform::Menu Space2;
     platform::Menu Next;
 
+protected:
+    void Form_Load() override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
+
+private:
+    // The handlers, wired to their controls by the designer; each room
+    // defines the ones it owns.
     // screens/main: opening question, close handling, mystery commands, blank item.
     void Command4_Click();
     void Command5_Click();
@@ -86,11 +93,6 @@ public:
     void Hint_Click();
     void Command3_Click();
 
-protected:
-    void Form_Load() override;
-    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
-
-private:
     void designControls();
     void designMenus();
     Game& game_;

@@ -2,7 +2,7 @@
 
 #include "screens/fonts.h"
 #include "screens/main/form1.h"
-#include "screens/title/letter_labels.h"
+#include "screens/title/title_design.h"
 #include "screens/place_form.h"
 #include "hub/game.h"
 

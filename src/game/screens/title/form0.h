@@ -10,7 +10,9 @@ namespace game {
 class Game;
 
 // The arrow keys Left, Up, Right, Down, twice.
-inline constexpr std::array<int16_t, 8> kTimeAttackKeys = {37, 38, 39, 40, 37, 38, 39, 40};
+inline constexpr std::array<int16_t, 8> kTimeAttackKeys = {
+    platform::vk::kLeft, platform::vk::kUp, platform::vk::kRight, platform::vk::kDown,
+    platform::vk::kLeft, platform::vk::kUp, platform::vk::kRight, platform::vk::kDown};
 
 // One key of the sequence recogniser: a wrong key starts over (and is not
 // tried again as a first key); a complete sequence stays complete.

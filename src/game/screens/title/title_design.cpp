@@ -1,4 +1,4 @@
-#include "screens/title/letter_labels.h"
+#include "screens/title/title_design.h"
 
 #include "screens/fonts.h"
 

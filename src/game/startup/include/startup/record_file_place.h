@@ -11,7 +11,8 @@ namespace game {
 
 class Game;
 
-inline constexpr const char* kMetainfoFile = "jp.mochitama.Mochitama.metainfo.xml";
+// The AppStream metadata an installed copy has beside it, named after the app id.
+extern const char kMetainfoFile[];
 
 // The program runs from an installed prefix: its records are the user's own.
 bool InstalledSystemWide(const std::filesystem::path& programDirectory);

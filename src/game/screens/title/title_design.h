@@ -1,6 +1,6 @@
 #pragma once
-// The program's name in coloured letters, as the title window and the
-// version dialog both show it.
+// What the title window and the version dialog both show: the program's name
+// in coloured letters, the version and the credit, on the title colour.
 #include "platform/form.h"
 
 namespace game {
