@@ -1,8 +1,12 @@
 // The program: a Qt application, the Qt backend, one Game and its Main.
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/window_icon.h"
 #include "qt/fonts.h"
 #include "qt/qt_services.h"
@@ -26,9 +30,32 @@ std::string shellQuoted(const std::string& path) {
 // Who the program is, for the desktop: its name and its icon.
 qt_backend::Identity identity() { return {"mochitama", app::windowIcon}; }
 
+// Answers --help, --version and a bad command line, which end the program
+// here; when the game is to be played, makes Qt's -platform and -display the
+// ones the window-system check looks at.
+void answerCommandLine(int argc, char** argv) {
+    const app::CommandLine line = app::readCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    switch (line.request) {
+        case app::Request::Help:
+            std::fputs(app::usage().c_str(), stdout);
+            std::exit(0);
+        case app::Request::Version:
+            std::fputs(app::versionLine().c_str(), stdout);
+            std::exit(0);
+        case app::Request::Refuse:
+            std::fprintf(stderr, "mochitama: %s\nTry 'mochitama --help' for more information.\n", line.complaint.c_str());
+            std::exit(app::kUsageStatus);
+        case app::Request::Play:
+            break;
+    }
+    if (!line.platform.empty()) ::setenv("QT_QPA_PLATFORM", line.platform.c_str(), 1);
+    if (!line.display.empty()) ::setenv("DISPLAY", line.display.c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    answerCommandLine(argc, argv);
     const qt_backend::Identity me = identity();
     const std::string program = argc > 0 ? argv[0] : me.name;
     // Qt aborts when it cannot open a window; say why in one line instead.

@@ -1,7 +1,9 @@
 """The program installed like any Linux desktop program, and as a .deb."""
 import filecmp
 import glob
+import gzip
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -20,19 +22,57 @@ CMAKE = os.environ.get("MOCHITAMA_CMAKE", "cmake")
 CPACK = os.environ.get("MOCHITAMA_CPACK", "cpack")
 
 DESKTOP_FILE = os.path.join(SOURCE, "data", APP_ID + ".desktop")
+MANUAL_PAGE = os.path.join(SOURCE, "data", "mochitama.6")
 METAINFO_FILE = os.path.join(SOURCE, "data", APP_ID + ".metainfo.xml")
 SVG_ICON = os.path.join(SOURCE, "data", "icons", APP_ID + ".svg")
 
-# Every file an install puts down, relative to the prefix.
+# Every file an install puts down, relative to the prefix, but the program:
+# bin/ for an install, games/ in the Debian package.
 INSTALLED = {
-    "bin/mochitama",
     f"share/applications/{APP_ID}.desktop",
     f"share/metainfo/{APP_ID}.metainfo.xml",
     f"share/icons/hicolor/32x32/apps/{APP_ID}.png",
     f"share/icons/hicolor/48x48/apps/{APP_ID}.png",
     f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
+    "share/man/man6/mochitama.6.gz",
+    "share/doc/mochitama/copyright",
+    "share/doc/mochitama/changelog.gz",
 }
 FONT_DEPENDENCY = "fonts-ipafont-gothic | fonts-japanese-gothic"
+
+
+# What the program honours, as --help must list it.
+ENVIRONMENT = ("XDG_DATA_HOME", "HOME", "XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+               "QT_SCALE_FACTOR")
+
+
+def released_version():
+    """The version the AppStream metadata announces, which every other place must repeat."""
+    return ET.parse(METAINFO_FILE).getroot().find("releases/release").get("version")
+
+
+def no_display_env(**extra):
+    """The environment of a login with no window system at all."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    env.update(extra)
+    return env
+
+
+def dep5_paragraphs(path):
+    """The paragraphs of a machine-readable copyright file, as field → value."""
+    paragraphs, fields, last = [], {}, None
+    with open(path, encoding="utf-8") as f:
+        for line in f.read().splitlines() + [""]:
+            if not line.strip():
+                if fields:
+                    paragraphs.append(fields)
+                fields, last = {}, None
+            elif line[0] in " \t":
+                fields[last] += "\n" + line.strip()
+            else:
+                last, _, value = line.partition(":")
+                fields[last] = value.strip()
+    return paragraphs
 
 
 def run(args, **kwargs):
@@ -100,10 +140,10 @@ class InstallTest(WindowTestCase):
         self.scratch = self.scratch_dir()
 
     # ---- checks shared by an install and the package's contents
-    def assert_installed_layout(self, prefix):
-        self.assertEqual(files_under(prefix), INSTALLED)
+    def assert_installed_layout(self, prefix, bindir="bin"):
+        self.assertEqual(files_under(prefix), INSTALLED | {f"{bindir}/mochitama"})
 
-        program = os.path.join(prefix, "bin", "mochitama")
+        program = os.path.join(prefix, bindir, "mochitama")
         self.assertTrue(os.access(program, os.X_OK), "the program is not executable")
         with open(program, "rb") as f:
             self.assertEqual(f.read(4), b"\x7fELF")
@@ -130,6 +170,19 @@ class InstallTest(WindowTestCase):
         self.assertEqual(meta.findtext("launchable[@type='desktop-id']"), APP_ID + ".desktop")
         self.assertEqual(meta.findtext("provides/binary"), "mochitama")
 
+        # The copyright file says what the metadata says, in Debian's format.
+        paragraphs = dep5_paragraphs(os.path.join(prefix, "share/doc/mochitama/copyright"))
+        self.assertTrue(paragraphs[0]["Format"].endswith("/copyright-format/1.0/"), paragraphs[0])
+        everything = next(p for p in paragraphs if p.get("Files") == "*")
+        self.assertEqual(everything["License"].split("\n")[0], meta.findtext("project_license"))
+        self.assertRegex(everything["Copyright"], r"^\d{4} ")
+        # The changelog's latest entry is the version released.
+        with gzip.open(os.path.join(prefix, "share/doc/mochitama/changelog.gz"), "rt", encoding="utf-8") as f:
+            self.assertRegex(f.readline(), rf"^mochitama \({re.escape(released_version())}\) ")
+        with gzip.open(os.path.join(prefix, "share/man/man6/mochitama.6.gz"), "rb") as f, \
+                open(MANUAL_PAGE, "rb") as source:
+            self.assertEqual(f.read(), source.read())
+
     def build_deb(self):
         out = os.path.join(self.scratch, "package")
         run([CPACK, "-G", "DEB", "-B", out], cwd=BUILD)
@@ -143,6 +196,71 @@ class InstallTest(WindowTestCase):
         run([CMAKE, "--install", BUILD, "--prefix", prefix])
         self.assert_installed_layout(prefix)
 
+    def test_the_manual_page_is_clean_and_shown_by_man_after_an_install(self):
+        # What lintian asks of a manual page: no warning from groff in UTF-8.
+        checked = subprocess.run(["man", "--warnings", "-E", "UTF-8", "-l", MANUAL_PAGE], capture_output=True,
+                                 text=True, timeout=60)
+        self.assertEqual((checked.returncode, checked.stderr), (0, ""))
+
+        prefix = os.path.join(self.scratch, "prefix")
+        run([CMAKE, "--install", BUILD, "--prefix", prefix])
+        env = dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="80", MANPAGER="cat", PAGER="cat",
+                   MANPATH=os.path.join(prefix, "share", "man"))
+        for args in (["man", "6", "mochitama"],
+                     ["man", "-l", os.path.join(prefix, "share/man/man6/mochitama.6.gz")]):
+            shown = subprocess.run(args, capture_output=True, text=True, env=env, timeout=60)
+            self.assertEqual((shown.returncode, shown.stderr), (0, ""), args)
+            self.assertRegex(shown.stdout, r"^MOCHITAMA\(6\) ", args)
+            self.assertIn("mochitama - a Japanese joke game", shown.stdout, args)
+            for section in ("RECORDS", "THE SINGLE RUNNING COPY", "WAYLAND", "EXIT STATUS", "ENVIRONMENT", "FILES"):
+                self.assertRegex(shown.stdout, rf"(?m)^{section}$", args)
+            for name in ENVIRONMENT:
+                self.assertIn(name, shown.stdout, args)
+
+    def test_the_installed_program_answers_its_command_line_without_a_display(self):
+        prefix = os.path.join(self.scratch, "prefix")
+        run([CMAKE, "--install", BUILD, "--prefix", prefix])
+        program = os.path.join(prefix, "bin", "mochitama")
+        env = no_display_env(HOME=os.path.join(self.scratch, "home"))
+
+        def call(*args):
+            done = subprocess.run([program, *args], capture_output=True, text=True, env=env, timeout=30)
+            return done.returncode, done.stdout, done.stderr
+
+        status, out, err = call("--help")
+        self.assertEqual((status, err), (0, ""))
+        self.assertTrue(out.startswith("Usage: mochitama "), out)
+        for said in (*ENVIRONMENT, "--version", "-platform", "$XDG_DATA_HOME/mochitama/MT.INI", "mochitama(6)"):
+            self.assertIn(said, out)
+
+        self.assertEqual(call("--version"), (0, f"mochitama {released_version()}\n", ""))
+
+        for wrong in ("--bogus", "-x", "extra"):
+            status, out, err = call(wrong)
+            self.assertEqual((status, out), (2, ""), wrong)
+            self.assertEqual(len(err.splitlines()), 2, err)
+            self.assertIn(f"'{wrong}'", err.splitlines()[0])
+            self.assertIn("mochitama --help", err.splitlines()[1])
+
+        # Qt's -platform and -display are the ones the window-system check
+        # looks at: here they name what does not exist, and it says so.
+        status, out, err = call("-platform", "no-such-platform")
+        self.assertEqual(status, 1, err)
+        self.assertIn('"no-such-platform" is not installed', err)
+        status, out, err = call("-display", ":64999")
+        self.assertEqual(status, 1, err)
+        self.assertIn("cannot open the game window", err)
+        self.assertNotIn("DISPLAY is not set", err)
+
+    def test_lintian_accepts_the_debian_package(self):
+        deb = self.build_deb()
+        checked = subprocess.run(["lintian", deb], capture_output=True, text=True, timeout=170)
+        # Every tag is a line "<letter>: <package>...". Its exit status
+        # alone would let warnings through.
+        tags = [line for line in checked.stdout.splitlines() if re.match(r"^[A-Z]: ", line)]
+        self.assertEqual(tags, [], checked.stdout)
+        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+
     def test_the_debian_package_depends_on_qt_and_a_japanese_font_and_recommends_wayland(self):
         deb = self.build_deb()
         self.assertEqual(run(["dpkg-deb", "-f", deb, "Package"]).strip(), "mochitama")
@@ -153,7 +271,7 @@ class InstallTest(WindowTestCase):
 
         root = os.path.join(self.scratch, "root")
         run(["dpkg-deb", "-x", deb, root])
-        libraries = qt_libraries(os.path.join(root, "usr", "bin", "mochitama"))
+        libraries = qt_libraries(os.path.join(root, "usr", "games", "mochitama"))
         self.assertTrue({"libQt6Core.so.6", "libQt6Gui.so.6", "libQt6Widgets.so.6"} <= set(libraries), libraries)
         # Found by dpkg-shlibdeps: each with the least version that has its symbols.
         for soname in libraries:
@@ -164,10 +282,12 @@ class InstallTest(WindowTestCase):
     def test_the_packaged_program_starts_and_keeps_records_per_user(self):
         root = os.path.join(self.scratch, "root")
         run(["dpkg-deb", "-x", self.build_deb(), root])
-        self.assert_installed_layout(os.path.join(root, "usr"))
+        # Debian keeps games in /usr/games, and the game still finds its
+        # metadata from there: /usr/games/../share/metainfo.
+        self.assert_installed_layout(os.path.join(root, "usr"), bindir="games")
 
         home = os.path.join(self.scratch, "home")
-        g = self.new_game(binary=os.path.join(root, "usr", "bin", "mochitama"), copy=False, directory=self.scratch,
+        g = self.new_game(binary=os.path.join(root, "usr", "games", "mochitama"), copy=False, directory=self.scratch,
                           home=home)
         try:
             self.player(g).start(timeout=15)
@@ -178,7 +298,7 @@ class InstallTest(WindowTestCase):
         self.assertTrue(os.path.isfile(records), f"no {records}")
         with open(records, "rb") as f:
             self.assertIn(b"[Kousan]\r\n", f.read())
-        self.assertFalse(os.path.exists(os.path.join(root, "usr", "bin", "MT.INI")))
+        self.assertFalse(os.path.exists(os.path.join(root, "usr", "games", "MT.INI")))
         self.assertFalse(os.path.exists(os.path.join(home, ".local", "share", "mochitama")))
 
     def test_two_installed_copies_that_share_the_records_run_one_at_a_time(self):
