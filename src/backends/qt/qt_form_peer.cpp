@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "qt/accessibility.h"
 #include "qt/core_calls.h"
 #include "qt/fonts.h"
 #include "qt/input_blocker.h"
@@ -22,7 +21,6 @@ namespace qt_backend {
 // ------------------------------------------------------------ life
 
 QtFormPeer::QtFormPeer(platform::Form& form, SharedByPeers shared) : form_(form), shared_(shared) {
-    installAccessibleFactory();
     buildWindow();
     buildControls();
     menus_ = std::make_unique<FormMenus>(form_, menuBar_, this, shared_.coreCalls);

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "qt/accessibility.h"
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
 #include "qt/qt_form_peer.h"
@@ -33,6 +34,7 @@ QtServices::QtServices(Identity identity)
           return lockDirectories(name, LockPlaces::ofThisProcess());
       })) {
     QApplication::setQuitOnLastWindowClosed(false);
+    installAccessibleFactory();
 }
 
 QtServices::~QtServices() = default;

@@ -17,7 +17,8 @@ class InstanceLocks;
 class QtServices : public platform::Services {
 public:
     // Needs the QApplication. The program's last window closing does not end
-    // it: the core decides when the program ends.
+    // it: the core decides when the program ends. Installs the screen-reader
+    // names of blank menu entries.
     explicit QtServices(Identity identity);
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
