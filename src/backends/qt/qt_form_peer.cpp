@@ -85,11 +85,8 @@ void QtFormPeer::buildControls() {
         QWidget* parent = label->container() != nullptr ? views_.at(label->container())->widget() : client_;
         views_[label] = makeLabelView(*label, InputTarget(this, this), parent, font);
     }
-    for (platform::CommandButton* button : form_.buttons()) {
-        views_[button] = makeButtonView(*button, client_, font);
-        connect(static_cast<QPushButton*>(views_.at(button)->widget()), &QPushButton::clicked, this,
-                [this, button] { shared_.coreCalls.run([button] { button->click(); }); });
-    }
+    for (platform::CommandButton* button : form_.buttons())
+        views_[button] = makeButtonView(*button, client_, font, shared_.coreCalls);
     for (auto& [control, view] : views_) view->applyAll();
     // The desktop draws labels under frames and buttons, whatever their order.
     for (platform::Frame* frame : form_.frames()) views_.at(frame)->widget()->raise();
