@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "qt/fonts.h"
-#include "qt/window_registry.h"
 #include "qt/qt_services.h"
 #include "qt/window_system.h"
 #include "platform/form.h"
@@ -127,7 +126,7 @@ int main(int argc, char** argv) {
     std::vector<double> repaints;
     for (int round = 0; round < rounds; ++round) {
         const Clock::time_point start = Clock::now();
-        services.registry().repaintShownWindows();
+        services.shownWindows().repaintAll();
         repaints.push_back(msSince(start));
     }
     print("repaint before a pause", 0, repaints);

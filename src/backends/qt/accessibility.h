@@ -11,7 +11,8 @@ class QAction;
 
 namespace qt_backend {
 
-// Lets Qt find our interface for blank entries. Safe to call more than once.
+// Lets Qt find our interface for blank entries; QtServices does it. Safe to
+// call more than once (a test process makes several QtServices).
 void installAccessibleFactory();
 
 // Marks a blank entry for that interface, or unmarks an entry that has a

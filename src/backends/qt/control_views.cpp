@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "qt/core_calls.h"
 #include "qt/fonts.h"
 #include "qt/units.h"
 
@@ -51,8 +52,13 @@ private:
 
 class ButtonView : public ControlView {
 public:
-    ButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont)
-        : ControlView(button, new ButtonWidget(parent), formFont) {}
+    ButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont, CoreCalls& coreCalls)
+        : ControlView(button, new ButtonWidget(parent), formFont),
+          click_(QObject::connect(static_cast<QPushButton*>(widget_), &QPushButton::clicked, widget_,
+                                  [&button, &coreCalls] { coreCalls.run([&button] { button.click(); }); })) {}
+    // The widget may outlive the view, waiting to be deleted: its clicks
+    // then reach nothing.
+    ~ButtonView() override { QObject::disconnect(click_); }
 
 private:
     void applyCaption() override {
@@ -63,6 +69,8 @@ private:
         if (control_.font().face.empty()) return QApplication::font();
         return ControlView::font();
     }
+
+    QMetaObject::Connection click_;
 };
 
 class FrameView : public ControlView {
@@ -132,8 +140,9 @@ std::unique_ptr<ControlView> makeLabelView(platform::Label& label, InputTarget t
     return std::make_unique<LabelView>(label, target, parent, formFont);
 }
 
-std::unique_ptr<ControlView> makeButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont) {
-    return std::make_unique<ButtonView>(button, parent, formFont);
+std::unique_ptr<ControlView> makeButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont,
+                                            CoreCalls& coreCalls) {
+    return std::make_unique<ButtonView>(button, parent, formFont, coreCalls);
 }
 
 std::unique_ptr<ControlView> makeFrameView(platform::Frame& frame, QWidget* parent, const QFont& formFont) {

@@ -10,6 +10,8 @@
 
 namespace qt_backend {
 
+class CoreCalls;
+
 class ControlView {
 public:
     virtual ~ControlView() = default;
@@ -38,8 +40,10 @@ protected:
 // A transparent label with its text colour, font and alignment.
 std::unique_ptr<ControlView> makeLabelView(platform::Label& label, InputTarget target, QWidget* parent,
                                            const QFont& formFont);
-// A push button that takes the focus in tab order; the peer connects its click.
-std::unique_ptr<ControlView> makeButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont);
+// A push button that takes the focus in tab order; its click reaches the
+// core through `coreCalls` while the view lives.
+std::unique_ptr<ControlView> makeButtonView(platform::CommandButton& button, QWidget* parent, const QFont& formFont,
+                                            CoreCalls& coreCalls);
 // An etched frame that holds labels.
 std::unique_ptr<ControlView> makeFrameView(platform::Frame& frame, QWidget* parent, const QFont& formFont);
 

@@ -5,7 +5,7 @@
 #include <QMenuBar>
 
 #include "qt/accessibility.h"
-#include "qt/window_registry.h"
+#include "qt/core_calls.h"
 
 namespace qt_backend {
 
@@ -22,8 +22,8 @@ QString menuText(const platform::Menu& menu) {
 
 }  // namespace
 
-FormMenus::FormMenus(platform::Form& form, QMenuBar* bar, QObject* context, WindowRegistry& registry)
-    : form_(form), bar_(bar), context_(context), registry_(registry) {
+FormMenus::FormMenus(platform::Form& form, QMenuBar* bar, QObject* context, CoreCalls& coreCalls)
+    : form_(form), bar_(bar), context_(context), coreCalls_(coreCalls) {
     for (platform::Menu* top : form_.topMenus()) buildTopMenu(*top);
 }
 
@@ -54,7 +54,7 @@ void FormMenus::buildItem(QMenu* into, platform::Menu& item) {
 }
 
 void FormMenus::queueClick(platform::Menu& menu) {
-    QMetaObject::invokeMethod(context_, [this, &menu] { registry_.callCore([&menu] { menu.click(); }); },
+    QMetaObject::invokeMethod(context_, [this, &menu] { coreCalls_.run([&menu] { menu.click(); }); },
                               Qt::QueuedConnection);
 }
 

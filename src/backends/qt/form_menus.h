@@ -13,13 +13,13 @@ class QObject;
 
 namespace qt_backend {
 
-class WindowRegistry;
+class CoreCalls;
 
 class FormMenus {
 public:
     // Builds every menu of the form into the bar. Clicks are queued on
-    // `context` and run through the registry.
-    FormMenus(platform::Form& form, QMenuBar* bar, QObject* context, WindowRegistry& registry);
+    // `context` and run through `coreCalls`.
+    FormMenus(platform::Form& form, QMenuBar* bar, QObject* context, CoreCalls& coreCalls);
     FormMenus(const FormMenus&) = delete;
     FormMenus& operator=(const FormMenus&) = delete;
 
@@ -38,7 +38,7 @@ private:
     platform::Form& form_;
     QMenuBar* bar_;
     QObject* context_;
-    WindowRegistry& registry_;
+    CoreCalls& coreCalls_;
     std::map<const platform::Menu*, QMenu*> menus_;
     std::map<const platform::Menu*, QAction*> actions_;
 };

@@ -7,23 +7,23 @@
 #include <algorithm>
 #include <vector>
 
-#include "qt/accessibility.h"
+#include "qt/core_calls.h"
 #include "qt/fonts.h"
+#include "qt/input_blocker.h"
 #include "qt/key_map.h"
 #include "qt/painting.h"
+#include "qt/shown_windows.h"
 #include "qt/units.h"
-#include "qt/window_registry.h"
 #include "qt/x11.h"
 
 namespace qt_backend {
 
 // ------------------------------------------------------------ life
 
-QtFormPeer::QtFormPeer(platform::Form& form, WindowRegistry& registry) : form_(form), registry_(registry) {
-    installAccessibleFactory();
+QtFormPeer::QtFormPeer(platform::Form& form, SharedByPeers shared) : form_(form), shared_(shared) {
     buildWindow();
     buildControls();
-    menus_ = std::make_unique<FormMenus>(form_, menuBar_, this, registry_);
+    menus_ = std::make_unique<FormMenus>(form_, menuBar_, this, shared_.coreCalls);
     buildTimers();
     geometry_->relayout();
 }
@@ -38,7 +38,7 @@ QtFormPeer::~QtFormPeer() {
         window_->hide();
         // A handler may unload its own form, and with it the widget whose
         // event is still on the stack below: the window goes later.
-        registry_.bury(window_);
+        shared_.coreCalls.deleteWhenNoneRuns(window_);
     }
     // Signals and queued calls bound to this object die with it (QObject).
 }
@@ -56,7 +56,8 @@ void QtFormPeer::buildWindow() {
         window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     }
-    if (!form_.icon().empty() && registry_.identity().icon) window->setWindowIcon(registry_.identity().icon(form_.icon()));
+    const Identity& identity = shared_.identity;
+    if (!form_.icon().empty() && identity.icon) window->setWindowIcon(identity.icon(form_.icon()));
     window->setFont(formFont());
 
     menuBar_ = new QMenuBar(window);
@@ -66,7 +67,7 @@ void QtFormPeer::buildWindow() {
     client_ = new ClientArea(InputTarget(this, this), window);
     client_->setAutoFillBackground(true);
 
-    geometry_ = std::make_unique<WindowGeometry>(form_, window_, client_, menuBar_, registry_);
+    geometry_ = std::make_unique<WindowGeometry>(form_, window_, client_, menuBar_, shared_.frames);
     for (platform::Property p : {platform::Property::Caption, platform::Property::BackColor, platform::Property::Enabled})
         formChanged(p);
 }
@@ -84,11 +85,8 @@ void QtFormPeer::buildControls() {
         QWidget* parent = label->container() != nullptr ? views_.at(label->container())->widget() : client_;
         views_[label] = makeLabelView(*label, InputTarget(this, this), parent, font);
     }
-    for (platform::CommandButton* button : form_.buttons()) {
-        views_[button] = makeButtonView(*button, client_, font);
-        connect(static_cast<QPushButton*>(views_.at(button)->widget()), &QPushButton::clicked, this,
-                [this, button] { registry_.callCore([button] { button->click(); }); });
-    }
+    for (platform::CommandButton* button : form_.buttons())
+        views_[button] = makeButtonView(*button, client_, font, shared_.coreCalls);
     for (auto& [control, view] : views_) view->applyAll();
     // The desktop draws labels under frames and buttons, whatever their order.
     for (platform::Frame* frame : form_.frames()) views_.at(frame)->widget()->raise();
@@ -103,7 +101,7 @@ void QtFormPeer::buildTimers() {
         auto* qtimer = new QTimer(window_);
         qtimer->setTimerType(Qt::PreciseTimer);
         qtimer->setObjectName(QString::fromStdString(timer->name()));
-        connect(qtimer, &QTimer::timeout, this, [this, timer] { registry_.callCore([timer] { timer->tick(); }); });
+        connect(qtimer, &QTimer::timeout, this, [this, timer] { shared_.coreCalls.run([timer] { timer->tick(); }); });
         timers_[timer] = qtimer;
         applyTimer(*timer);
     }
@@ -124,7 +122,7 @@ void QtFormPeer::formChanged(platform::Property property) {
             }
             break;
         case platform::Property::Enabled:
-            registry_.blockInput(window_, !form_.enabled());
+            shared_.inputBlocker.setBlocked(window_, !form_.enabled());
             break;
         case platform::Property::BackColor: {
             QPalette palette = client_->palette();
@@ -190,7 +188,7 @@ void QtFormPeer::showWindow() {
     window_->show();
     window_->raise();
     window_->activateWindow();
-    registry_.noteShown(window_);
+    shared_.shownWindows.note(window_);
     focusFirstButton();
     geometry_->noteShown();
     // On the screen and painted when Show returns: what follows (the title
@@ -224,7 +222,7 @@ void QtFormPeer::refresh() {
 // ------------------------------------------------------------ input
 
 void QtFormPeer::backgroundPressed() {
-    registry_.callCore([this] { form_.mouseDown(); });
+    shared_.coreCalls.run([this] { form_.mouseDown(); });
 }
 
 void QtFormPeer::keyPressed(const QKeyEvent& event) {
@@ -235,18 +233,18 @@ void QtFormPeer::keyPressed(const QKeyEvent& event) {
     const int16_t code = virtualKey(event.key(), event.modifiers());
     if (code == 0) return;
     const int16_t shift = shiftState(event.key(), event.modifiers());
-    registry_.callCore([this, code, shift] { form_.keyDown(code, shift); });
+    shared_.coreCalls.run([this, code, shift] { form_.keyDown(code, shift); });
 }
 
 void QtFormPeer::closeRequested() {
     // A disabled window takes no input, its close box included.
     if (!form_.enabled()) return;
     QMetaObject::invokeMethod(
-        this, [this] { registry_.callCore([this] { form_.userClose(); }); }, Qt::QueuedConnection);
+        this, [this] { shared_.coreCalls.run([this] { form_.userClose(); }); }, Qt::QueuedConnection);
 }
 
 void QtFormPeer::labelClicked(platform::Control& label) {
-    registry_.callCore([&label] { label.click(); });
+    shared_.coreCalls.run([&label] { label.click(); });
 }
 
 // ------------------------------------------------------------ lookup

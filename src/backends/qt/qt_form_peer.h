@@ -11,6 +11,7 @@
 
 #include "qt/control_views.h"
 #include "qt/form_menus.h"
+#include "qt/identity.h"
 #include "qt/widgets.h"
 #include "qt/window_geometry.h"
 #include "platform/form.h"
@@ -22,11 +23,23 @@ class QTimer;
 
 namespace qt_backend {
 
-class WindowRegistry;
+class CoreCalls;
+class InputBlocker;
+class ShownWindows;
+class WindowFrames;
+
+// What the peers of all forms share; QtServices owns it.
+struct SharedByPeers {
+    const Identity& identity;
+    CoreCalls& coreCalls;
+    ShownWindows& shownWindows;
+    WindowFrames& frames;
+    InputBlocker& inputBlocker;
+};
 
 class QtFormPeer : public QObject, public platform::FormPeer, private FormInput {
 public:
-    QtFormPeer(platform::Form& form, WindowRegistry& registry);
+    QtFormPeer(platform::Form& form, SharedByPeers shared);
     ~QtFormPeer() override;
     QtFormPeer(const QtFormPeer&) = delete;
     QtFormPeer& operator=(const QtFormPeer&) = delete;
@@ -72,7 +85,7 @@ private:
     QFont formFont() const;
 
     platform::Form& form_;
-    WindowRegistry& registry_;
+    SharedByPeers shared_;
     QPointer<QWidget> window_;
     QWidget* client_ = nullptr;
     QMenuBar* menuBar_ = nullptr;

@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
+#include "qt/accessibility.h"
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
 #include "qt/qt_form_peer.h"
 #include "qt/units.h"
-#include "qt/window_registry.h"
 #include "qt/x11.h"
 
 namespace qt_backend {
@@ -29,24 +29,25 @@ namespace qt_backend {
 float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f; }
 
 QtServices::QtServices(Identity identity)
-    : registry_(std::make_unique<WindowRegistry>(std::move(identity))),
-      instanceLocks_(std::make_unique<InstanceLocks>(registry_->identity().name, [name = registry_->identity().name] {
+    : identity_(std::move(identity)),
+      instanceLocks_(std::make_unique<InstanceLocks>(identity_.name, [name = identity_.name] {
           return lockDirectories(name, LockPlaces::ofThisProcess());
       })) {
     QApplication::setQuitOnLastWindowClosed(false);
+    installAccessibleFactory();
 }
 
 QtServices::~QtServices() = default;
 
 std::unique_ptr<platform::FormPeer> QtServices::createPeer(platform::Form& form) {
-    return std::make_unique<QtFormPeer>(form, *registry_);
+    return std::make_unique<QtFormPeer>(form, SharedByPeers{identity_, coreCalls_, shownWindows_, frames_, inputBlocker_});
 }
 
 platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // Heap and guarded: the box's parent window may be unloaded by a timer
     // while the box is open, taking the box with it.
-    QWidget* owner = registry_->dialogParent();
-    QPointer<QMessageBox> box = buildMessageBox(request, owner, registry_->expectedFrame(owner));
+    QWidget* owner = shownWindows_.dialogParent();
+    QPointer<QMessageBox> box = buildMessageBox(request, owner, frames_.expected(owner));
     // The frame is noted while the box is still up: once the box is answered
     // the window manager takes the frame away in its own time.
     unsigned long frame = 0;
@@ -56,7 +57,7 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // What the box covered is painted again before the program goes on: a
     // scene may block right after it, with nothing repainted meanwhile.
     if (frame != 0) waitUntilOffScreen(frame, 200);
-    registry_->repaintShownWindows();
+    shownWindows_.repaintAll();
     const platform::MsgResult answer = answerOf(box.data(), request.buttons);
     delete box.data();
     return answer;
@@ -65,7 +66,7 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
 void QtServices::Sleep(uint32_t milliseconds) {
     // The windows stand painted during the pause (a box closed just before
     // it leaves no hole); nothing else happens until it is over.
-    registry_->repaintShownWindows();
+    shownWindows_.repaintAll();
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -135,10 +136,10 @@ std::filesystem::path QtServices::ProgramDirectory() {
 
 std::optional<std::filesystem::path> QtServices::UserDataDirectory() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
-        return std::filesystem::path(data) / registry_->identity().name;
+        return std::filesystem::path(data) / identity_.name;
     const std::optional<std::filesystem::path> home = homeDirectory();
     if (!home) return std::nullopt;
-    return *home / ".local" / "share" / registry_->identity().name;
+    return *home / ".local" / "share" / identity_.name;
 }
 
 std::optional<std::filesystem::path> homeDirectory() {

@@ -3,18 +3,22 @@
 #include <memory>
 #include <random>
 
+#include "qt/core_calls.h"
 #include "qt/identity.h"
+#include "qt/input_blocker.h"
+#include "qt/shown_windows.h"
+#include "qt/window_frames.h"
 #include "platform/services.h"
 
 namespace qt_backend {
 
 class InstanceLocks;
-class WindowRegistry;
 
 class QtServices : public platform::Services {
 public:
     // Needs the QApplication. The program's last window closing does not end
-    // it: the core decides when the program ends.
+    // it: the core decides when the program ends. Installs the screen-reader
+    // names of blank menu entries.
     explicit QtServices(Identity identity);
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
@@ -36,11 +40,16 @@ public:
     std::optional<std::filesystem::path> UserDataDirectory() override;
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
-    // What the peers share; for the benchmarks and tests that look inside.
-    WindowRegistry& registry() { return *registry_; }
+    // For the benchmarks that look inside.
+    const ShownWindows& shownWindows() const { return shownWindows_; }
 
 private:
-    std::unique_ptr<WindowRegistry> registry_;
+    Identity identity_;
+    // What the form peers share.
+    CoreCalls coreCalls_;
+    ShownWindows shownWindows_;
+    WindowFrames frames_;
+    InputBlocker inputBlocker_;
     std::mt19937 random_;
     std::unique_ptr<InstanceLocks> instanceLocks_;  // one per record file, kept to the end
 };

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "qt/units.h"
-#include "qt/window_registry.h"
+#include "qt/window_frames.h"
 
 namespace qt_backend {
 
@@ -25,12 +25,12 @@ QPoint reachableCorner(QPoint frameCorner) {
 }
 
 WindowGeometry::WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar,
-                               WindowRegistry& registry)
+                               WindowFrames& frames)
     : form_(form),
       window_(window),
       client_(client),
       bar_(bar),
-      registry_(registry),
+      frames_(frames),
       placedLeft_(form.requestedGeometry().left),
       placedTop_(form.requestedGeometry().top) {}
 
@@ -124,7 +124,7 @@ std::optional<QMargins> WindowGeometry::frameOnScreen() const {
 void WindowGeometry::learnFrame() {
     if (const std::optional<QMargins> seen = frameOnScreen()) {
         knownFrame_ = *seen;
-        registry_.noteFrame(*seen);
+        frames_.noteSeen(*seen);
     }
 }
 
@@ -132,7 +132,7 @@ QMargins WindowGeometry::frameMargins() const {
     if (form_.borderStyle() == platform::BorderStyle::None) return {};
     if (const std::optional<QMargins> seen = frameOnScreen()) return *seen;
     if (knownFrame_) return *knownFrame_;
-    if (!estimatedFrame_) estimatedFrame_ = registry_.expectedFrame(window_);
+    if (!estimatedFrame_) estimatedFrame_ = frames_.expected(window_);
     return *estimatedFrame_;
 }
 

@@ -14,11 +14,11 @@ class QMenuBar;
 
 namespace qt_backend {
 
-class WindowRegistry;
+class WindowFrames;
 
 class WindowGeometry {
 public:
-    WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar, WindowRegistry& registry);
+    WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar, WindowFrames& frames);
 
     // Sizes the window for its client area and the menu bar, as they stand.
     void relayout();
@@ -54,7 +54,7 @@ private:
     QPointer<QWidget> window_;
     QWidget* client_;
     QMenuBar* bar_;
-    WindowRegistry& registry_;
+    WindowFrames& frames_;
     // Left and Top as last applied; the window is unplaced until they change.
     float placedLeft_, placedTop_;
     bool positioned_ = false;

@@ -16,96 +16,6 @@
 namespace qt_test {
 namespace {
 
-// Shaped like the main window with all its controls and its whole menu tree:
-// three labels without a caption, a blank top-level menu and a blank item.
-class FullMainLikeForm : public platform::Form {
-public:
-    explicit FullMainLikeForm(platform::Runtime& runtime) : Form(runtime, "FullMainLike") {
-        designBorder(BorderStyle::FixedSingle);
-        designClientSize(5115, 3600);
-        setBackColor(0x00808000);
-        setCaption("もちたま");
-        struct ButtonDesign {
-            platform::CommandButton& button;
-            const char* caption;
-            Geometry geometry;
-            int16_t tabIndex;
-        };
-        for (const ButtonDesign& b : {ButtonDesign{command5, "いいえ", {3000, 2400, 975, 375}, 0},
-                                      ButtonDesign{command4, "はい", {1080, 2400, 975, 375}, 9},
-                                      ButtonDesign{command3, "家を探せ！", {480, 2760, 1215, 375}, 5},
-                                      ButtonDesign{command2, "降参", {2520, 2760, 975, 375}, 4},
-                                      ButtonDesign{command1, "終了", {3840, 2760, 975, 375}, 1}}) {
-            b.button.setCaption(b.caption);
-            b.button.setGeometry(b.geometry);
-            b.button.setTabIndex(b.tabIndex);
-        }
-        struct LabelDesign {
-            platform::Label& label;
-            const char* caption;
-            Geometry geometry;
-        };
-        for (const LabelDesign& l : {LabelDesign{label8, "", {2640, 3240, 1455, 255}},
-                                     LabelDesign{label7, "ただいまの記録", {720, 3240, 1815, 255}},
-                                     LabelDesign{label6, "TIME ATTACK MODE", {120, 120, 4815, 255}},
-                                     LabelDesign{label5, "り", {3720, 720, 975, 975}},
-                                     LabelDesign{label4, "わ", {2160, 720, 975, 975}},
-                                     LabelDesign{label3, "お", {480, 720, 975, 975}},
-                                     LabelDesign{label2, "", {120, 1320, 4815, 495}},
-                                     LabelDesign{label1, "", {120, 600, 4815, 615}}}) {
-            l.label.setCaption(l.caption);
-            l.label.setGeometry(l.geometry);
-            l.label.setTransparent(true);
-        }
-        file.setCaption("ﾌｧｲﾙ(&F)");
-        exit.setCaption("終了(&X)");
-        etc.setCaption("ﾍﾙﾌﾟ(&H)");
-        hint.setCaption("ﾋﾝﾄの表示(&O)");
-        space.setCaption("");
-        kousan.setCaption("降参(&C)");
-        hr.setCaption("-");
-        version.setCaption("ﾊﾞｰｼﾞｮﾝ情報(&V)");
-        nazocom.setCaption("謎のｺﾏﾝﾄﾞ(&N)");
-        pray.setCaption("祈る(&P)");
-        dance.setCaption("踊る(&D)");
-        sleep.setCaption("寝る(&S)");
-        space2.setCaption("");
-        next.setCaption("Next Step(&N)");
-        space.onClick = [this] { ++spaceClicks; };
-        endDesign();
-    }
-
-    platform::CommandButton command5{*this, "Command5"};
-    platform::CommandButton command4{*this, "Command4"};
-    platform::CommandButton command3{*this, "Command3"};
-    platform::CommandButton command2{*this, "Command2"};
-    platform::CommandButton command1{*this, "Command1"};
-    platform::Label label8{*this, "Label8"};
-    platform::Label label7{*this, "Label7"};
-    platform::Label label6{*this, "Label6"};
-    platform::Label label5{*this, "Label5"};
-    platform::Label label4{*this, "Label4"};
-    platform::Label label3{*this, "Label3"};
-    platform::Label label2{*this, "Label2"};
-    platform::Label label1{*this, "Label1"};
-    platform::Menu file{*this, "File"};
-    platform::Menu exit{*this, "Exit", &file};
-    platform::Menu etc{*this, "Etc"};
-    platform::Menu hint{*this, "Hint", &etc};
-    platform::Menu space{*this, "Space", &etc};
-    platform::Menu kousan{*this, "Kousan", &etc};
-    platform::Menu hr{*this, "HR", &etc};
-    platform::Menu version{*this, "Version", &etc};
-    platform::Menu nazocom{*this, "Nazocom"};
-    platform::Menu pray{*this, "Pray", &nazocom};
-    platform::Menu dance{*this, "Dance", &nazocom};
-    platform::Menu sleep{*this, "Sleep", &nazocom};
-    platform::Menu space2{*this, "Space2"};
-    platform::Menu next{*this, "Next", &space2};
-
-    int spaceClicks = 0;
-};
-
 class AccessibilityTest : public QtFormTest {};
 
 QString nameOf(QAccessibleInterface* iface) { return iface->text(QAccessible::Name); }
@@ -154,7 +64,7 @@ QAccessibleInterface* entryFor(QAccessibleInterface* parent, QAction* action) {
 // ------------------------------------------------------------ the whole tree
 
 TEST_F(AccessibilityTest, EveryButtonLabelAndMenuEntryHasANameOrADescription) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     form.Show();
     std::map<QAccessible::Role, int> seen;
     for (const Visited& v : treeOf(peerOf(form).window())) {
@@ -178,9 +88,9 @@ TEST_F(AccessibilityTest, EveryButtonLabelAndMenuEntryHasANameOrADescription) {
 // ------------------------------------------------------------ buttons and labels
 
 TEST_F(AccessibilityTest, ButtonsAreNamedByTheirCaption) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     auto& peer = shown(form);
-    for (platform::CommandButton* button : {&form.command5, &form.command3, &form.command1}) {
+    for (platform::CommandButton* button : {&form.Command5, &form.Command3, &form.Command1}) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peer.widget(*button));
         ASSERT_NE(iface, nullptr);
         EXPECT_EQ(iface->role(), QAccessible::PushButton);
@@ -189,27 +99,27 @@ TEST_F(AccessibilityTest, ButtonsAreNamedByTheirCaption) {
 }
 
 TEST_F(AccessibilityTest, LabelsAreNamedByTheirCaption) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     form.Show();
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peerOf(form).widget(form.label7));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peerOf(form).widget(form.Label7));
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->role(), QAccessible::StaticText);
     EXPECT_EQ(nameOf(iface), "ただいまの記録");
 }
 
 TEST_F(AccessibilityTest, AnEmptyMessageLineIsDescribedAndNamedOnceItHasText) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     form.Show();
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peerOf(form).widget(form.label1));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(peerOf(form).widget(form.Label1));
     ASSERT_NE(iface, nullptr);
     EXPECT_FALSE(says(nameOf(iface)));
     EXPECT_EQ(descriptionOf(iface), "メッセージ");
 
-    form.label1.setCaption("やめるなら今のうちよ");
+    form.Label1.setCaption("やめるなら今のうちよ");
     EXPECT_EQ(nameOf(iface), "やめるなら今のうちよ");
 
     // Empty again, as a flash message leaves it: the description is back.
-    form.label1.setCaption("");
+    form.Label1.setCaption("");
     EXPECT_FALSE(says(nameOf(iface)));
     EXPECT_EQ(descriptionOf(iface), "メッセージ");
 }
@@ -217,25 +127,25 @@ TEST_F(AccessibilityTest, AnEmptyMessageLineIsDescribedAndNamedOnceItHasText) {
 // ------------------------------------------------------------ menus
 
 TEST_F(AccessibilityTest, MenuEntriesAreNamedByTheirCaptionWithoutTheAccessMarker) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     auto& peer = shown(form);
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(peer.menuBar());
     ASSERT_NE(bar, nullptr);
-    QAccessibleInterface* etc = entryFor(bar, peer.action(form.etc));
+    QAccessibleInterface* etc = entryFor(bar, peer.action(form.Etc));
     ASSERT_NE(etc, nullptr);
     EXPECT_EQ(nameOf(etc), "ﾍﾙﾌﾟ(H)");
     ASSERT_EQ(etc->childCount(), 1);
-    QAccessibleInterface* hint = entryFor(etc->child(0), peer.action(form.hint));
+    QAccessibleInterface* hint = entryFor(etc->child(0), peer.action(form.Hint));
     ASSERT_NE(hint, nullptr);
     EXPECT_EQ(nameOf(hint), "ﾋﾝﾄの表示(O)");
 }
 
 TEST_F(AccessibilityTest, TheBlankItemHasANameAndCanBePressed) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     auto& peer = shown(form);
-    QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.etc));
+    QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.Etc));
     ASSERT_NE(etcMenu, nullptr);
-    QAccessibleInterface* space = entryFor(etcMenu, peer.action(form.space));
+    QAccessibleInterface* space = entryFor(etcMenu, peer.action(form.Space));
     ASSERT_NE(space, nullptr);
     EXPECT_EQ(space->role(), QAccessible::MenuItem);
     EXPECT_TRUE(says(nameOf(space))) << "blank name '" << nameOf(space).toStdString() << "'";
@@ -251,7 +161,7 @@ TEST_F(AccessibilityTest, TheBlankItemHasANameAndCanBePressed) {
     pump();
     EXPECT_EQ(form.spaceClicks, 1);
 
-    form.space.setEnabled(false);
+    form.Space.setEnabled(false);
     EXPECT_TRUE(space->state().disabled);
     actions->doAction(QAccessibleActionInterface::pressAction());
     pump();
@@ -259,11 +169,11 @@ TEST_F(AccessibilityTest, TheBlankItemHasANameAndCanBePressed) {
 }
 
 TEST_F(AccessibilityTest, TheBlankTopMenuHasANameAndLeadsToItsItem) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     auto& peer = shown(form);
     QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(peer.menuBar());
     ASSERT_NE(bar, nullptr);
-    QAccessibleInterface* space2 = entryFor(bar, peer.action(form.space2));
+    QAccessibleInterface* space2 = entryFor(bar, peer.action(form.Space2));
     ASSERT_NE(space2, nullptr);
     EXPECT_EQ(space2->role(), QAccessible::MenuItem);
     EXPECT_TRUE(says(nameOf(space2))) << "blank name '" << nameOf(space2).toStdString() << "'";
@@ -274,30 +184,30 @@ TEST_F(AccessibilityTest, TheBlankTopMenuHasANameAndLeadsToItsItem) {
     ASSERT_EQ(space2->childCount(), 1);
     QAccessibleInterface* menu = space2->child(0);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->object(), peer.menu(form.space2));
+    EXPECT_EQ(menu->object(), peer.menu(form.Space2));
     EXPECT_EQ(menu->parent(), space2);
     EXPECT_EQ(space2->indexOfChild(menu), 0);
-    QAccessibleInterface* next = entryFor(menu, peer.action(form.next));
+    QAccessibleInterface* next = entryFor(menu, peer.action(form.Next));
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(nameOf(next), "Next Step(N)");
 
     // Hidden, as while the game has not shown it: still named, and invisible.
-    form.space2.setVisible(false);
+    form.Space2.setVisible(false);
     EXPECT_TRUE(space2->state().invisible);
     EXPECT_TRUE(says(nameOf(space2)));
 }
 
 TEST_F(AccessibilityTest, ABlankItemThatBecomesASeparatorIsReadAsOne) {
-    FullMainLikeForm form(runtime);
+    MainForm form(game);
     auto& peer = shown(form);
-    QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.etc));
+    QAccessibleInterface* etcMenu = QAccessible::queryAccessibleInterface(peer.menu(form.Etc));
     ASSERT_NE(etcMenu, nullptr);
-    form.space.setCaption("-");
-    QAccessibleInterface* space = entryFor(etcMenu, peer.action(form.space));
+    form.Space.setCaption("-");
+    QAccessibleInterface* space = entryFor(etcMenu, peer.action(form.Space));
     ASSERT_NE(space, nullptr);
     EXPECT_EQ(space->role(), QAccessible::Separator);
-    form.space.setCaption("");
-    space = entryFor(etcMenu, peer.action(form.space));
+    form.Space.setCaption("");
+    space = entryFor(etcMenu, peer.action(form.Space));
     ASSERT_NE(space, nullptr);
     EXPECT_EQ(space->role(), QAccessible::MenuItem);
     EXPECT_TRUE(says(nameOf(space)));

@@ -31,16 +31,16 @@ QLabel* labelOf(qt_backend::QtFormPeer& peer, const platform::Control& control) 
 // ------------------------------------------------------------ geometry
 
 TEST_F(FormWindowTest, ControlsLandOnTheirPixels) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
     // 120, 600, 4815, 615 twips at 15 twips a pixel.
-    EXPECT_EQ(peer.widget(form.label1)->geometry(), QRect(8, 40, 321, 41));
-    EXPECT_EQ(peer.widget(form.command5)->geometry(), QRect(200, 160, 65, 25));
+    EXPECT_EQ(peer.widget(form.Label1)->geometry(), QRect(8, 40, 321, 41));
+    EXPECT_EQ(peer.widget(form.Command5)->geometry(), QRect(200, 160, 65, 25));
     EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
 
-    form.command5.setLeft(2520);
-    form.command5.setTop(2760);
-    EXPECT_EQ(peer.widget(form.command5)->pos(), QPoint(168, 184));
+    form.Command5.setLeft(2520);
+    form.Command5.setTop(2760);
+    EXPECT_EQ(peer.widget(form.Command5)->pos(), QPoint(168, 184));
 }
 
 TEST_F(FormWindowTest, LabelsInAFrameAreRelativeToIt) {
@@ -71,32 +71,32 @@ TEST_F(FormWindowTest, FramelessWindowIsAllClientAndTakesTheAskedSize) {
 }
 
 TEST_F(FormWindowTest, MenuBarHiddenWhileNoTopMenuIsVisible) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
     EXPECT_FALSE(peer.menuBar()->isVisible());
     EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
     EXPECT_EQ(peer.window()->height(), 240);
 
-    form.file.setVisible(true);
+    form.File.setVisible(true);
     EXPECT_TRUE(peer.menuBar()->isVisible());
     const int bar = peer.menuBar()->height();
     EXPECT_GT(bar, 10);
     // The designed client area keeps its size below the bar; the window grows.
     EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, bar, 341, 240));
     EXPECT_EQ(peer.window()->height(), 240 + bar);
-    EXPECT_EQ(peer.widget(form.label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
+    EXPECT_EQ(peer.widget(form.Label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
 
-    form.etc.setVisible(true);
-    form.file.setVisible(false);
+    form.Etc.setVisible(true);
+    form.File.setVisible(false);
     EXPECT_TRUE(peer.menuBar()->isVisible());
-    form.etc.setVisible(false);
+    form.Etc.setVisible(false);
     EXPECT_FALSE(peer.menuBar()->isVisible());
     EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
     EXPECT_EQ(peer.window()->height(), 240);
 }
 
 TEST_F(FormWindowTest, FramedWindowKeepsItsClientAreaAndReportsItsRealOuterSize) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Hide();  // loaded, not shown: where the game sizes it
     form.setHeight(4000);
     form.setWidth(5200);
@@ -115,7 +115,7 @@ TEST_F(FormWindowTest, FramedWindowKeepsItsClientAreaAndReportsItsRealOuterSize)
 
     // The menu bar counts as well.
     const float before = form.Height();
-    form.file.setVisible(true);
+    form.File.setVisible(true);
     EXPECT_FLOAT_EQ(form.Height() - before, toTwips(peer.menuBar()->height()));
     EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
 }
@@ -123,11 +123,11 @@ TEST_F(FormWindowTest, FramedWindowKeepsItsClientAreaAndReportsItsRealOuterSize)
 TEST_F(FormWindowTest, CentringFromTheReadBackSizeCentresTheFrame) {
     // A window seen framed once teaches the frame to the next one.
     {
-        MainLikeForm first(runtime);
+        OpenedMainForm first(game);
         first.Show();
         first.Unload();
     }
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     // What the game's placement routine does while the window loads: size,
     // read back, centre.
     form.onLoad = [&] {
@@ -162,7 +162,7 @@ TEST_F(FormWindowTest, LeftAndTopPlaceTheFrameAndSurviveHideAndShow) {
 }
 
 TEST_F(FormWindowTest, NewSizeLeavesTheWindowWhereThePlayerPutIt) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Hide();
     form.setTop(1500);
     form.setLeft(1500);
@@ -249,7 +249,7 @@ TEST_F(FormWindowTest, LeftAndTopPastTheTopLeftEdgeStopAtIt) {
         {"past the top", {100, -1}, {100, area.top()}},
         {"past both", {-200, -300}, area.topLeft()},
     };
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -279,14 +279,14 @@ TEST_F(FormWindowTest, WindowHeldAtTheTopEdgeStaysThereWhenItsMenuBarGoes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MainLikeForm form(runtime);
+        OpenedMainForm form(game);
         form.Hide();
-        form.file.setVisible(true);
+        form.File.setVisible(true);
         auto& peer = peerOf(form);
         const int withBar = peer.window()->height();
         form.setTop(toTwips(c.top));
         form.setLeft(toTwips(50));
-        form.file.setVisible(false);
+        form.File.setVisible(false);
         const int bar = withBar - peer.window()->height();
         ASSERT_GT(bar, 10);
         form.Show();
@@ -329,7 +329,7 @@ TEST_F(FormWindowTest, BoxOverAWindowInTheCornerStaysOnTheScreen) {
 }
 
 TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     QWidget* window = peerOf(form).window();
     const Qt::WindowFlags flags = window->windowFlags();
@@ -338,7 +338,7 @@ TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    EXPECT_EQ(window->windowTitle(), "テスト");
+    EXPECT_EQ(window->windowTitle(), "もちたま");
     form.setCaption("降参");
     EXPECT_EQ(window->windowTitle(), "降参");
     EXPECT_FALSE(window->windowIcon().isNull());
@@ -347,46 +347,47 @@ TEST_F(FormWindowTest, FramedWindowHasATitleAndCloseBoxButNoMaximise) {
 // ------------------------------------------------------------ menus
 
 TEST_F(FormWindowTest, MenuTreeCaptionsSeparatorsAndBlankEntries) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
-    EXPECT_EQ(peer.menu(form.file)->title(), "ﾌｧｲﾙ(&F)");
-    EXPECT_EQ(peer.action(form.exit)->text(), "終了(&X)");
-    EXPECT_TRUE(peer.action(form.hr)->isSeparator());
-    const QList<QAction*> etcItems = peer.menu(form.etc)->actions();
-    ASSERT_EQ(etcItems.size(), 4);
-    EXPECT_EQ(etcItems[0], peer.action(form.hint));
-    EXPECT_EQ(etcItems[1], peer.action(form.space));
-    EXPECT_EQ(etcItems[2], peer.action(form.hr));
-    EXPECT_EQ(etcItems[3], peer.action(form.version));
+    EXPECT_EQ(peer.menu(form.File)->title(), "ﾌｧｲﾙ(&F)");
+    EXPECT_EQ(peer.action(form.Exit)->text(), "終了(&X)");
+    EXPECT_TRUE(peer.action(form.HR)->isSeparator());
+    const QList<QAction*> etcItems = peer.menu(form.Etc)->actions();
+    ASSERT_EQ(etcItems.size(), 5);
+    EXPECT_EQ(etcItems[0], peer.action(form.Hint));
+    EXPECT_EQ(etcItems[1], peer.action(form.Space));
+    EXPECT_EQ(etcItems[2], peer.action(form.Kousan));
+    EXPECT_EQ(etcItems[3], peer.action(form.HR));
+    EXPECT_EQ(etcItems[4], peer.action(form.Version));
 
     // Blank to the eye, but not empty: Qt would not show an empty title.
-    EXPECT_FALSE(peer.menu(form.space2)->title().isEmpty());
-    EXPECT_TRUE(peer.menu(form.space2)->title().trimmed().isEmpty());
-    EXPECT_EQ(peer.menu(form.space2)->accessibleName(), "空白のメニュー");
-    EXPECT_FALSE(peer.action(form.space)->text().isEmpty());
-    EXPECT_TRUE(peer.action(form.space)->text().trimmed().isEmpty());
-    EXPECT_FALSE(peer.action(form.space)->isSeparator());
+    EXPECT_FALSE(peer.menu(form.Space2)->title().isEmpty());
+    EXPECT_TRUE(peer.menu(form.Space2)->title().trimmed().isEmpty());
+    EXPECT_EQ(peer.menu(form.Space2)->accessibleName(), "空白のメニュー");
+    EXPECT_FALSE(peer.action(form.Space)->text().isEmpty());
+    EXPECT_TRUE(peer.action(form.Space)->text().trimmed().isEmpty());
+    EXPECT_FALSE(peer.action(form.Space)->isSeparator());
 
-    form.space.setCaption("-");
-    EXPECT_TRUE(peer.action(form.space)->isSeparator());
-    form.space.setCaption("");
-    EXPECT_FALSE(peer.action(form.space)->isSeparator());
+    form.Space.setCaption("-");
+    EXPECT_TRUE(peer.action(form.Space)->isSeparator());
+    form.Space.setCaption("");
+    EXPECT_FALSE(peer.action(form.Space)->isSeparator());
 }
 
 TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showExposed(form);
-    form.file.setVisible(true);
-    form.space2.setVisible(true);
+    form.File.setVisible(true);
+    form.Space2.setVisible(true);
     QMenuBar* bar = peer.menuBar();
-    const QRect gap = bar->actionGeometry(peer.action(form.space2));
+    const QRect gap = bar->actionGeometry(peer.action(form.Space2));
     EXPECT_GE(gap.width(), 12);
     EXPECT_GT(gap.height(), 0);
 
     QTest::mouseClick(bar, Qt::LeftButton, {}, gap.center());
-    QMenu* popup = peer.menu(form.space2);
+    QMenu* popup = peer.menu(form.Space2);
     ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
-    const QRect item = popup->actionGeometry(peer.action(form.next));
+    const QRect item = popup->actionGeometry(peer.action(form.Next));
     QTest::mouseClick(popup, Qt::LeftButton, {}, item.center());
     pump();
     EXPECT_EQ(form.nextClicks, 1);
@@ -394,14 +395,14 @@ TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
 }
 
 TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showExposed(form);
-    form.etc.setVisible(true);
-    QMenu* etc = peer.menu(form.etc);
+    form.Etc.setVisible(true);
+    QMenu* etc = peer.menu(form.Etc);
     etc->popup(peer.window()->mapToGlobal(QPoint(0, 0)));
     ASSERT_TRUE(QTest::qWaitFor([etc] { return etc->isVisible(); }, 2000));
-    const QRect blank = etc->actionGeometry(peer.action(form.space));
-    const QRect separator = etc->actionGeometry(peer.action(form.hr));
+    const QRect blank = etc->actionGeometry(peer.action(form.Space));
+    const QRect separator = etc->actionGeometry(peer.action(form.HR));
     EXPECT_GT(blank.width(), 0);
     // A full line, taller than the separator that follows it.
     EXPECT_GT(blank.height(), separator.height());
@@ -411,18 +412,18 @@ TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
 }
 
 TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
-    form.file.setVisible(true);
-    form.exit.setEnabled(false);
-    EXPECT_FALSE(peer.action(form.exit)->isEnabled());
-    form.exit.setVisible(false);
-    EXPECT_FALSE(peer.action(form.exit)->isVisible());
-    form.file.setEnabled(false);
-    EXPECT_FALSE(peer.action(form.file)->isEnabled());
+    form.File.setVisible(true);
+    form.Exit.setEnabled(false);
+    EXPECT_FALSE(peer.action(form.Exit)->isEnabled());
+    form.Exit.setVisible(false);
+    EXPECT_FALSE(peer.action(form.Exit)->isVisible());
+    form.File.setEnabled(false);
+    EXPECT_FALSE(peer.action(form.File)->isEnabled());
     // A disabled item does not reach the game even when Qt is asked directly.
-    form.exit.setVisible(true);
-    peer.action(form.exit)->trigger();
+    form.Exit.setVisible(true);
+    peer.action(form.Exit)->trigger();
     pump();
     EXPECT_EQ(form.exitClicks, 0);
 }
@@ -430,9 +431,9 @@ TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
 // ------------------------------------------------------------ colours and fonts
 
 TEST_F(FormWindowTest, TransparentLabelsShowTheWindowColour) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
-    QLabel* label = labelOf(peer, form.label6);
+    QLabel* label = labelOf(peer, form.Label6);
     ASSERT_NE(label, nullptr);
     EXPECT_FALSE(label->autoFillBackground());
     // Above the text of the 255-twip banner: only the background shows there.
@@ -459,36 +460,36 @@ TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
 }
 
 TEST_F(FormWindowTest, LabelTextFontAlignmentAndColourFollowChanges) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
-    QLabel* label = labelOf(peer, form.label1);
+    QLabel* label = labelOf(peer, form.Label1);
     EXPECT_EQ(label->text(), "やめるなら今のうちよ");
     EXPECT_EQ(QFontInfo(label->font()).family(), "IPAPGothic");
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 21);
     EXPECT_TRUE(label->font().bold());
     EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop);
     EXPECT_TRUE(label->wordWrap());
-    EXPECT_EQ(QFontInfo(labelOf(peer, form.label6)->font()).family(), "IPAGothic");
+    EXPECT_EQ(QFontInfo(labelOf(peer, form.Label6)->font()).family(), "IPAGothic");
 
-    form.label1.setCaption("降参");
-    form.label1.setForeColor(0x000000FF);
-    form.label1.setFontSize(24);
-    form.label1.setAlignment(Alignment::Right);
+    form.Label1.setCaption("降参");
+    form.Label1.setForeColor(0x000000FF);
+    form.Label1.setFontSize(24);
+    form.Label1.setAlignment(Alignment::Right);
     EXPECT_EQ(label->text(), "降参");
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 32);
     EXPECT_EQ(label->alignment(), Qt::AlignRight | Qt::AlignTop);
 
-    form.label1.setVisible(false);
+    form.Label1.setVisible(false);
     EXPECT_FALSE(label->isVisible());
 }
 
 // The seventh refused close disables the window for two seconds: the player
 // must see it as it was, only unable to use it.
 TEST_F(FormWindowTest, ADisabledFormKeepsItsLookAndDropsInput) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = shown(form);
-    auto* button = qobject_cast<QPushButton*>(peer.widget(form.command5));
+    auto* button = qobject_cast<QPushButton*>(peer.widget(form.Command5));
     ASSERT_NE(button, nullptr);
     QSignalSpy clicked(button, &QPushButton::clicked);
     form.setEnabled(false);
@@ -505,28 +506,28 @@ TEST_F(FormWindowTest, ADisabledFormKeepsItsLookAndDropsInput) {
 }
 
 TEST_F(FormWindowTest, ADisabledLabelIsGreyed) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
-    QLabel* label = labelOf(peerOf(form), form.label1);
+    QLabel* label = labelOf(peerOf(form), form.Label1);
     EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));
-    form.label1.setEnabled(false);
+    form.Label1.setEnabled(false);
     EXPECT_NE(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 255, 255));
 }
 
 TEST_F(FormWindowTest, ButtonsUseTheDefaultUiFont) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
-    auto* button = dynamic_cast<QPushButton*>(peerOf(form).widget(form.command5));
+    auto* button = dynamic_cast<QPushButton*>(peerOf(form).widget(form.Command5));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "いいえ");
     EXPECT_EQ(QFontInfo(button->font()).family(), "IPAPGothic");
     EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 9.0);
-    form.command5.setEnabled(false);
+    form.Command5.setEnabled(false);
     EXPECT_FALSE(button->isEnabled());
 }
 
 TEST_F(FormWindowTest, UnloadHidesTheWindowAtOnceAndDeletesItLater) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     QPointer<QWidget> window = peerOf(form).window();
     form.Unload();

@@ -14,7 +14,7 @@ class InputTest : public QtFormTest {};
 // ------------------------------------------------------------ closing
 
 TEST_F(InputTest, RefusedUserCloseLeavesTheWindow) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.refuseClose = true;
     form.Show();
     QWidget* window = peerOf(form).window();
@@ -34,7 +34,7 @@ TEST_F(InputTest, RefusedUserCloseLeavesTheWindow) {
 }
 
 TEST_F(InputTest, CloseOfADisabledWindowIsIgnored) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     form.setEnabled(false);
     peerOf(form).window()->close();
@@ -44,7 +44,7 @@ TEST_F(InputTest, CloseOfADisabledWindowIsIgnored) {
 }
 
 TEST_F(InputTest, CloseQueuedForAnUnloadedWindowDoesNotReachItsNextLoad) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     peerOf(form).window()->close();  // queued, not yet handled
     form.Unload();
@@ -82,10 +82,10 @@ TEST_F(InputTest, AutoRepeatedKeysAreKeyDownsToo) {
 }
 
 TEST_F(InputTest, KeysOnAFocusedButtonAreNotTheWindows) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showActive(form);
     // Focus starts on the button with the lowest tab index.
-    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.command5));
+    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.Command5));
     // The button leaves A unused; Qt passes it up to the window, which must
     // not take it for its own.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
@@ -95,9 +95,9 @@ TEST_F(InputTest, KeysOnAFocusedButtonAreNotTheWindows) {
 }
 
 TEST_F(InputTest, FocusedButtonIsClickedByEnterAndSpace) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showActive(form);
-    QWidget* button = peer.widget(form.command5);
+    QWidget* button = peer.widget(form.Command5);
     ASSERT_EQ(QApplication::focusWidget(), button);
     QTest::keyClick(button, Qt::Key_Return);
     EXPECT_EQ(form.clicks5, 1);
@@ -109,42 +109,42 @@ TEST_F(InputTest, FocusedButtonIsClickedByEnterAndSpace) {
 }
 
 TEST_F(InputTest, TabFollowsTabIndex) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showActive(form);
-    ASSERT_EQ(QApplication::focusWidget(), peer.widget(form.command5));  // 0
+    ASSERT_EQ(QApplication::focusWidget(), peer.widget(form.Command5));  // 0
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.command1));  // 1
+    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.Command1));  // 1
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.command4));  // 9
+    EXPECT_EQ(QApplication::focusWidget(), peer.widget(form.Command4));  // 9
 }
 
 TEST_F(InputTest, ShowingAgainKeepsTheFocusOrStartsItAfresh) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showActive(form);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(peer.window()->focusWidget(), peer.widget(form.command1));
+    ASSERT_EQ(peer.window()->focusWidget(), peer.widget(form.Command1));
 
     // The window's own focus widget: the one that has the focus whenever
     // the window is active.
     form.Hide();
     form.Show();
-    EXPECT_EQ(peer.window()->focusWidget(), peer.widget(form.command1));  // where it was
+    EXPECT_EQ(peer.window()->focusWidget(), peer.widget(form.Command1));  // where it was
 
     form.Hide();
-    form.command1.setVisible(false);
+    form.Command1.setVisible(false);
     form.Show();
-    EXPECT_EQ(peer.window()->focusWidget(), peer.widget(form.command5));  // the first in tab order
+    EXPECT_EQ(peer.window()->focusWidget(), peer.widget(form.Command5));  // the first in tab order
 }
 
 // ------------------------------------------------------------ mouse
 
 TEST_F(InputTest, ClicksOnButtonsAndLabelsAndPressesOnTheBackground) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showExposed(form);
-    QTest::mouseClick(peer.widget(form.command4), Qt::LeftButton);
+    QTest::mouseClick(peer.widget(form.Command4), Qt::LeftButton);
     EXPECT_EQ(form.clicks4, 1);
 
-    QTest::mouseClick(peer.widget(form.label1), Qt::LeftButton);
+    QTest::mouseClick(peer.widget(form.Label1), Qt::LeftButton);
     EXPECT_EQ(form.labelClicks, 1);
     EXPECT_EQ(form.mouseDowns, 0);  // the label's press is not the window's
 
@@ -157,9 +157,9 @@ TEST_F(InputTest, ClicksOnButtonsAndLabelsAndPressesOnTheBackground) {
 }
 
 TEST_F(InputTest, ALabelReleasedElsewhereIsNoClick) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showExposed(form);
-    QWidget* label = peer.widget(form.label1);
+    QWidget* label = peer.widget(form.Label1);
     QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
     QMouseEvent away(QEvent::MouseButtonRelease, QPointF(-20, -20), label->mapToGlobal(QPointF(-20, -20)),
                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
@@ -193,36 +193,36 @@ TEST_F(InputTest, LabelClickThatUnloadsItsOwnWindow) {
 // ------------------------------------------------------------ timers
 
 TEST_F(InputTest, TimerTicksAtItsIntervalAndRestartsOnEveryChange) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     form.clock.start();
-    form.timer1.setInterval(300);
-    form.timer1.setEnabled(true);
+    form.Timer1.setInterval(300);
+    form.Timer1.setEnabled(true);
     pump(150);
     // Halfway through the countdown the same interval is set again: a new
     // countdown of the whole interval, not the rest of the old one.
     const size_t before = form.tickTimes.size();  // 0 unless this machine stalled
-    form.timer1.setInterval(300);
+    form.Timer1.setInterval(300);
     const qint64 restarted = form.clock.elapsed();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.tickTimes.size() > before; }, 2000));
     EXPECT_GE(form.tickTimes[before], restarted + 295);
 
-    form.timer1.setEnabled(false);
+    form.Timer1.setEnabled(false);
     const size_t ticks = form.tickTimes.size();
     pump(400);
     EXPECT_EQ(form.tickTimes.size(), ticks);
-    EXPECT_FALSE(peerOf(form).timer(form.timer1)->isActive());
-    EXPECT_EQ(peerOf(form).timer(form.timer1)->timerType(), Qt::PreciseTimer);
+    EXPECT_FALSE(peerOf(form).timer(form.Timer1)->isActive());
+    EXPECT_EQ(peerOf(form).timer(form.Timer1)->timerType(), Qt::PreciseTimer);
 }
 
 TEST_F(InputTest, IntervalZeroStopsTheTimer) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
-    form.timer1.setEnabled(true);
-    form.timer1.setInterval(50);
-    EXPECT_TRUE(peerOf(form).timer(form.timer1)->isActive());
-    form.timer1.setInterval(0);
-    EXPECT_FALSE(peerOf(form).timer(form.timer1)->isActive());
+    form.Timer1.setEnabled(true);
+    form.Timer1.setInterval(50);
+    EXPECT_TRUE(peerOf(form).timer(form.Timer1)->isActive());
+    form.Timer1.setInterval(0);
+    EXPECT_FALSE(peerOf(form).timer(form.Timer1)->isActive());
     pump(150);
     EXPECT_TRUE(form.tickTimes.empty());
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Small forms shaped like the game's windows, and a fixture that loads them
-// on the real Qt backend (offscreen).
+// The game's main window with counters for handlers, small forms shaped like
+// its other windows, and a fixture that loads them on the real Qt backend
+// (offscreen).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include "qt/qt_services.h"
 #include "platform/form.h"
 #include "platform/runtime.h"
+#include "hub/game.h"
+#include "screens/main/form1.h"
 
 namespace qt_test {
 
@@ -47,76 +50,22 @@ public:
     }
 };
 
-// Shaped like the main window: a title bar, labels, buttons, menus (one with
-// a blank title, one with a blank item), a timer.
-class MainLikeForm : public platform::Form {
+// The game's main window as designed, its handlers replaced by counters:
+// the tests click, type and close without running the game.
+class MainForm : public game::Form1 {
 public:
-    explicit MainLikeForm(platform::Runtime& runtime) : Form(runtime, "MainLike") {
-        designBorder(BorderStyle::FixedSingle);
-        designClientSize(5115, 3600);
-        designIcon("mochitama");
-        setBackColor(0x00808000);
-        setCaption("テスト");
-
-        command5.setCaption("いいえ");
-        command5.setGeometry({3000, 2400, 975, 375});
-        command5.setTabIndex(0);
-        command4.setCaption("はい");
-        command4.setGeometry({1080, 2400, 975, 375});
-        command4.setTabIndex(9);
-        command1.setCaption("終了");
-        command1.setGeometry({3840, 2760, 975, 375});
-        command1.setTabIndex(1);
-
-        label1.setCaption("やめるなら今のうちよ");
-        label1.setGeometry({120, 600, 4815, 615});
-        label1.setForeColor(0x00FFFF00);
-        label1.setTransparent(true);
-        label1.setFont({"ＭＳ Ｐゴシック", 15.75f, true});
-        label1.setAlignment(Alignment::Center);
-        label6.setCaption("TIME ATTACK MODE");
-        label6.setGeometry({120, 120, 4815, 255});
-        label6.setForeColor(0x00FFFFFF);
-        label6.setTransparent(true);
-        label6.setFont({"ＭＳ ゴシック", 12, true});
-        label6.setAlignment(Alignment::Center);
-
-        file.setCaption("ﾌｧｲﾙ(&F)");
-        exit.setCaption("終了(&X)");
-        etc.setCaption("ﾍﾙﾌﾟ(&H)");
-        hint.setCaption("ﾋﾝﾄの表示(&O)");
-        space.setCaption("");
-        hr.setCaption("-");
-        version.setCaption("ﾊﾞｰｼﾞｮﾝ情報(&V)");
-        space2.setCaption("");
-        next.setCaption("Next Step(&N)");
-        for (platform::Menu* top : {&file, &etc, &space2}) top->setVisible(false);
-
-        command5.onClick = [this] { ++clicks5; };
-        command4.onClick = [this] { ++clicks4; };
-        label1.onClick = [this] { ++labelClicks; };
-        space.onClick = [this] { ++spaceClicks; };
-        next.onClick = [this] { ++nextClicks; };
-        exit.onClick = [this] { ++exitClicks; };
-        timer1.onTick = [this] { tickTimes.push_back(clock.elapsed()); };
-        endDesign();
+    explicit MainForm(game::Game& game) : Form1(game) {
+        Command5.onClick = [this] { ++clicks5; };
+        Command4.onClick = [this] { ++clicks4; };
+        Label1.onClick = [this] { ++labelClicks; };
+        Space.onClick = [this] { ++spaceClicks; };
+        Next.onClick = [this] { ++nextClicks; };
+        Exit.onClick = [this] { ++exitClicks; };
+        Timer1.onTick = [this] { tickTimes.push_back(clock.elapsed()); };
+        for (platform::CommandButton* button : {&Command3, &Command2, &Command1}) button->onClick = nullptr;
+        for (platform::Menu* menu : {&Hint, &Kousan, &Version, &Pray, &Dance, &Sleep}) menu->onClick = nullptr;
+        for (platform::Timer* timer : {&Timer2, &Timer3, &Timer4}) timer->onTick = nullptr;
     }
-
-    platform::CommandButton command4{*this, "Command4"};
-    platform::CommandButton command5{*this, "Command5"};
-    platform::CommandButton command1{*this, "Command1"};
-    platform::Label label1{*this, "Label1"};
-    platform::Label label6{*this, "Label6"};
-    platform::Menu file{*this, "File"};
-    platform::Menu exit{*this, "Exit", &file};
-    platform::Menu etc{*this, "Etc"};
-    platform::Menu hint{*this, "Hint", &etc};
-    platform::Menu space{*this, "Space", &etc};
-    platform::Menu hr{*this, "HR", &etc};
-    platform::Menu version{*this, "Version", &etc};
-    platform::Menu space2{*this, "Space2"};
-    platform::Menu next{*this, "Next", &space2};
-    platform::Timer timer1{*this, "Timer1"};
 
     int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, nextClicks = 0, exitClicks = 0;
     int mouseDowns = 0;
@@ -126,6 +75,7 @@ public:
     bool refuseClose = false;
     std::vector<int16_t> unloadModes;
     std::function<void()> onLoad;  // what the game does while the window loads
+    std::vector<int16_t> keyCodes;
 
 protected:
     void Form_Load() override {
@@ -137,9 +87,22 @@ protected:
     }
     void Form_MouseDown() override { ++mouseDowns; }
     void Form_KeyDown(int16_t KeyCode, int16_t) override { keyCodes.push_back(KeyCode); }
+};
 
+// The main window as the opening question leaves it: no menu in the bar, the
+// warning on Label1, the puzzle buttons not there yet.
+class OpenedMainForm : public MainForm {
 public:
-    std::vector<int16_t> keyCodes;
+    using MainForm::MainForm;
+
+protected:
+    void Form_Load() override {
+        for (platform::Menu* menu : {&File, &Etc, &Nazocom, &Space2}) menu->setVisible(false);
+        for (platform::CommandButton* button : {&Command3, &Command2}) button->setVisible(false);
+        Label1.setForeColor(game::bgr::kCyan);
+        Label1.setCaption("やめるなら今のうちよ");
+        MainForm::Form_Load();
+    }
 };
 
 // Shaped like the title window: no border, a frame holding the labels, and
@@ -252,7 +215,9 @@ protected:
     }
 
     TestServices services;
-    platform::Runtime runtime{services};
+    // A game without its windows: its runtime holds the test's forms.
+    game::Game game{services};
+    platform::Runtime& runtime = game.runtime();
     AnchorForm anchor{runtime};
 };
 

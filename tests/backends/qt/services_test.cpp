@@ -99,11 +99,11 @@ TEST_F(ServicesTest, MsgBoxAnswers) {
 }
 
 TEST_F(ServicesTest, TimersTickWhileABoxIsOpenAndOtherWindowsWait) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     auto& peer = showExposed(form);
     form.clock.start();
-    form.timer1.setEnabled(true);
-    form.timer1.setInterval(40);
+    form.Timer1.setEnabled(true);
+    form.Timer1.setInterval(40);
     QWidget* parent = nullptr;
     bool windowBlocked = false;
     whenBoxOpens([&](QMessageBox* box) {
@@ -112,7 +112,7 @@ TEST_F(ServicesTest, TimersTickWhileABoxIsOpenAndOtherWindowsWait) {
         QTimer::singleShot(300, box, [box] { press(box, Qt::Key_Return); });
     });
     services.MsgBox({"待て", "", MsgButtons::Ok, MsgIcon::None, false});
-    form.timer1.setEnabled(false);
+    form.Timer1.setEnabled(false);
     EXPECT_GE(form.tickTimes.size(), 3u);
     EXPECT_EQ(parent, peer.window());
     EXPECT_TRUE(windowBlocked);
@@ -142,11 +142,11 @@ TEST_F(ServicesTest, BoxWhoseWindowIsUnloadedWhileOpenAnswersAsEscape) {
 // ------------------------------------------------------------ Sleep, SendKeys
 
 TEST_F(ServicesTest, SleepBlocksEverything) {
-    MainLikeForm form(runtime);
+    OpenedMainForm form(game);
     form.Show();
     form.clock.start();
-    form.timer1.setEnabled(true);
-    form.timer1.setInterval(20);
+    form.Timer1.setEnabled(true);
+    form.Timer1.setInterval(20);
     QElapsedTimer slept;
     slept.start();
     services.Sleep(200);
