@@ -96,6 +96,7 @@ public:
         command4.onClick = [this] { ++clicks4; };
         label1.onClick = [this] { ++labelClicks; };
         space.onClick = [this] { ++spaceClicks; };
+        hint.onClick = [this] { ++hintClicks; };
         next.onClick = [this] { ++nextClicks; };
         exit.onClick = [this] { ++exitClicks; };
         timer1.onTick = [this] { tickTimes.push_back(clock.elapsed()); };
@@ -118,7 +119,7 @@ public:
     platform::Menu next{*this, "Next", &space2};
     platform::Timer timer1{*this, "Timer1"};
 
-    int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, nextClicks = 0, exitClicks = 0;
+    int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, hintClicks = 0, nextClicks = 0, exitClicks = 0;
     int mouseDowns = 0;
     std::vector<qint64> tickTimes;
     QElapsedTimer clock;
