@@ -99,7 +99,9 @@ TEST_F(FormWindowTest, MenuBarTakesItsRowFromTheClientArea) {
         form.etc.setVisible(s.etc);
         EXPECT_EQ(peer.menuBar()->isVisible(), s.barShown);
         const int bar = s.barShown ? peer.menuBar()->height() : 0;
-        if (s.barShown) EXPECT_EQ(bar, room);
+        if (s.barShown) {
+            EXPECT_EQ(bar, room);
+        }
         EXPECT_EQ(peer.window()->size(), window);
         EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, bar, 341, window.height() - bar));
         EXPECT_EQ(peer.widget(form.label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
