@@ -11,7 +11,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness.desktop import SCREEN_H, SCREEN_W, TWIPS_PER_PIXEL  # noqa: E402
 from harness.game import DEFAULT_INI  # noqa: E402
-from harness.player import CIPHER_CLIENT, SECOND_COPY_BOX, TITLE_WINDOW  # noqa: E402
+from harness.player import CIPHER_CLIENT, MAIN_CLIENT, SECOND_COPY_BOX, TITLE_WINDOW, WELCOME_BOX  # noqa: E402
 from harness.testcase import WindowTestCase  # noqa: E402
 from harness.waiting import wait_until  # noqa: E402
 
@@ -278,6 +278,121 @@ class SmallScreenTest(WindowTestCase):
         self.assertGreater(width, 640)
         self.assertGreater(height, 480)
         self.assertEqual((left, top), (0, 0))
+
+
+def runs(rows, holds):
+    """Runs of consecutive row numbers whose pixels hold, as (first, count)."""
+    found = []
+    for i, row in enumerate(rows):
+        if holds(row):
+            if found and found[-1][0] + found[-1][1] == i:
+                found[-1] = (found[-1][0], found[-1][1] + 1)
+            else:
+                found.append((i, 1))
+    return found
+
+
+class MainWindowLookTest(WindowTestCase):
+    def test_the_menu_bar_takes_its_row_from_inside_the_window(self):
+        g = self.new_game()
+        player = self.player(g)
+        main = player.to_opening_question()
+        frame, client = self.desktop.frame(main), self.desktop.geometry(main)
+        designed_height = self.desktop.pixels(MAIN_CLIENT[1])
+        column = client[0] + client[2] - 3  # right of every control
+        # No bar yet: the window is dark cyan from top to bottom at its right.
+        before = self.desktop.grab((column, client[1], 1, client[3]))
+        self.assertEqual(runs(before, lambda r: r[0] == DARK_CYAN), [(0, client[3])])
+        self.desktop.screenshot(os.path.join(self.artefacts, "before-the-bar.png"))
+
+        player.start_game(main)
+
+        def column_now():
+            return self.desktop.grab((column, client[1], 1, client[3]))
+        wait_until(lambda: column_now()[0][0] != DARK_CYAN, 5, "the menu bar")
+        self.desktop.screenshot(os.path.join(self.artefacts, "with-the-bar.png"))
+        # Not a pixel of the frame moved: the bar took its row from inside.
+        self.assertEqual(self.desktop.frame(main), frame)
+        self.assertEqual(self.desktop.geometry(main), client)
+        # The bar is the row kept below the designed area, which now starts
+        # under it and reaches the bottom.
+        bar = player.menu_bar_height(main)
+        self.assertGreater(bar, 10)
+        self.assertEqual(client[3], designed_height + bar)
+        cyan = runs(column_now(), lambda r: r[0] == DARK_CYAN)
+        self.assertEqual(cyan, [(bar, designed_height)])
+
+    def test_the_blank_item_is_a_narrow_line_that_still_clicks(self):
+        g = self.new_game()
+        player = self.player(g)
+        main = player.to_opening_question()
+        player.start_game(main)
+        pid = g.proc.pid
+
+        self.desktop.key(main, "alt+h")
+        left, top, width, height = wait_until(lambda: self.desktop.popup_menus(pid), 5, "the ﾍﾙﾌﾟ menu")[0]
+        # Opened from the keyboard, the first item is lit: ﾋﾝﾄの表示. Down lights
+        # the blank line, Down again ﾊﾞｰｼﾞｮﾝ情報 (降参 is hidden yet, the
+        # separator is passed over).
+        lit = []
+        for keys in ((), ("Down",), ("Down",)):
+            if keys:
+                self.desktop.key_to_focus(*keys)
+                time.sleep(0.3)
+            rows = self.desktop.grab((left + 3, top, 1, height))
+            lit.append(rows)
+            self.desktop.screenshot(os.path.join(self.artefacts, f"help-menu-{len(lit)}.png"))
+        # An item's rows are those lit in its picture alone: the menu's own
+        # white, frame and separator are the same in all three.
+        highlight = [runs(range(height), lambda i, k=k: all(lit[k][i] != lit[j][i] for j in range(3) if j != k))
+                     for k in range(3)]
+        hint, blank, version = (h[0] if len(h) == 1 else h for h in highlight)
+        for name, run in (("ﾋﾝﾄの表示", hint), ("the blank item", blank), ("ﾊﾞｰｼﾞｮﾝ情報", version)):
+            self.assertIsInstance(run, tuple, f"{name}: lit rows {run}")
+        seen = f"lit rows (first, count): ﾋﾝﾄの表示 {hint}, blank {blank}, ﾊﾞｰｼﾞｮﾝ情報 {version}"
+        self.assertEqual(hint[1], version[1], seen)
+        # Right below ﾋﾝﾄの表示, and a narrow line, not a row like its neighbours.
+        self.assertEqual(blank[0], hint[0] + hint[1], seen)
+        self.assertGreaterEqual(blank[1], 1, seen)
+        self.assertLessEqual(blank[1] * 3, hint[1], seen)
+
+        # The keys reach it: back up to it and Enter.
+        self.desktop.key_to_focus("Up", "Return")
+        g.answer("くふふ")
+        # And so does the mouse, on the line's middle: the menu drops down
+        # where it did before.
+        self.desktop.key(main, "alt+h")
+        time.sleep(0.5)
+        middle = (left + width // 2, top + blank[0] + blank[1] // 2)
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(middle[0]), str(middle[1])])
+        self.desktop.run(["xdotool", "click", "1"])
+        g.answer("くふふ")
+
+
+class TwoMonitorsTest(WindowTestCase):
+    def test_the_windows_of_the_game_come_on_the_primary_monitor(self):
+        # Two monitors side by side, the right one primary: a window centred
+        # on the whole screen would straddle them, one placed as if the
+        # primary began at 0, 0 would be on the left one.
+        desktop = self.another_desktop(size=(2560, 1024), monitors=[(0, 0, 1280, 1024), (1280, 0, 1280, 1024)],
+                                       primary=1)
+        primary_centre = (1280 + 640, 512)
+        g = self.new_game(desktop=desktop)
+        player = self.player(g)
+        title = player.start()
+        placed = {"the title window": desktop.frame(title)}
+        box = desktop.wait_window(WELCOME_BOX, pid=g.proc.pid)
+        placed["the welcome box"] = desktop.frame(box)
+        desktop.screenshot(os.path.join(self.artefacts, "welcome-box.png"))
+        desktop.key(box, "Return")
+        main = desktop.wait_window("もちたま", pid=g.proc.pid)
+        placed["the main window"] = desktop.frame(main)
+        desktop.screenshot(os.path.join(self.artefacts, "main-window.png"))
+        for what, rect in placed.items():
+            with self.subTest(what):
+                got = centre(rect)
+                self.assertLessEqual(abs(got[0] - primary_centre[0]), 2, f"{what} at {rect}")
+                self.assertLessEqual(abs(got[1] - primary_centre[1]), 2, f"{what} at {rect}")
 
 
 if __name__ == "__main__":

@@ -30,19 +30,23 @@ class Desktop:
 
     Without the window manager (window_manager=False) only a first paint can
     be watched: nothing there answers the requests a player makes through it.
-    The screen is `size` pixels (width, height).
+    The screen is `size` pixels (width, height). `monitors`, rectangles
+    (x, y, w, h) that share that screen, makes it that many monitors through
+    RandR, the one at index `primary` the primary.
     """
 
-    def __init__(self, scale_factor=None, window_manager=True, size=(SCREEN_W, SCREEN_H)):
+    def __init__(self, scale_factor=None, window_manager=True, size=(SCREEN_W, SCREEN_H), monitors=None, primary=0):
         self._procs = []
         self._groups = []  # processes that leave helpers behind: stopped with them
         self.size = size
         # Qt draws the program this many device pixels to each of its own.
         self.scale = scale_factor or 1
         read_fd, write_fd = os.pipe()
+        # Monitors set through RandR go with the server's reset when its
+        # last client leaves: keep them (-noreset).
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{size[0]}x{size[1]}x24",
-             "-nolisten", "tcp", "-dpi", "96"],
+             "-nolisten", "tcp", "-dpi", "96"] + (["-noreset"] if monitors else []),
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         self._procs.append(xvfb)
@@ -58,6 +62,8 @@ class Desktop:
         self._runtime_dir = None
         if "XDG_RUNTIME_DIR" not in self.env:
             self._runtime_dir = self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="mochitama-xdg-")
+        if monitors:
+            self._set_monitors(monitors, primary)
         if window_manager == "xfwm4":
             self._start_xfwm4()
         elif window_manager:
@@ -66,6 +72,18 @@ class Desktop:
         if window_manager:
             # Slow to start on a machine busy with the fuzzers.
             wait_until(lambda: self._wm_ready(), 30, "the window manager")
+
+    def _set_monitors(self, monitors, primary):
+        # Xvfb has one output, "screen": it goes to the primary monitor, the
+        # others have none. Sizes in millimetres at 96 DPI.
+        for i, (x, y, w, h) in enumerate(monitors):
+            mm_w, mm_h = round(w * 25.4 / 96), round(h * 25.4 / 96)
+            self.run(["xrandr", "--setmonitor", f"monitor{i}", f"{w}/{mm_w}x{h}/{mm_h}+{x}+{y}",
+                      "screen" if i == primary else "none"])
+        self.run(["xrandr", "--output", "screen", "--primary"])
+        listed = self.run(["xrandr", "--listmonitors"])
+        if f"Monitors: {len(monitors)}" not in listed:
+            raise RuntimeError(f"Xvfb did not take the monitors: {listed}")
 
     def _start_xfwm4(self):
         # xfwm4 reads its settings through xfconf, which needs a session bus:
@@ -165,6 +183,14 @@ class Desktop:
             if "_NET_WM_WINDOW_TYPE_POPUP_MENU" in kind:
                 found.append(self.geometry(window))
         return found
+
+    def grab(self, rect):
+        """The screen's pixels in rect (x, y, w, h), as rows of 0xRRGGBB."""
+        x, y, w, h = rect
+        raw = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "rgb:-"],
+                             env=self.env, capture_output=True, check=True, timeout=30).stdout
+        return [[int.from_bytes(raw[3 * (r * w + c):3 * (r * w + c) + 3], "big") for c in range(w)]
+                for r in range(h)]
 
     def screenshot(self, path):
         self.run(["import", "-window", "root", path])

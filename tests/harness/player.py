@@ -35,7 +35,8 @@ class Player:
 
     # ---- looking
     def menu_bar_height(self, main):
-        """The client area grows by the menu bar; the designed area is below it."""
+        """The window keeps a row for its menu bar below the designed area; once
+        the bar shows, the row is the bar and the designed area is below it."""
         _, _, _, height = self.desktop.geometry(main)
         return height - self.desktop.pixels(MAIN_CLIENT[1])
 

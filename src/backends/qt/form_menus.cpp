@@ -1,8 +1,12 @@
 #include "qt/form_menus.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 #include "qt/accessibility.h"
 #include "qt/core_calls.h"
@@ -11,13 +15,45 @@ namespace qt_backend {
 
 namespace {
 
+const QString kBlankTitle = QStringLiteral("\u3000\u3000");
+const QString kBlankItem = QStringLiteral("\u3000");
+
 QString menuText(const platform::Menu& menu) {
     if (menu.caption().empty()) {
         // A blank entry must still be something to click: ideographic spaces
-        // give it the width of one or two characters.
-        return menu.parent() == nullptr ? QStringLiteral("\u3000\u3000") : QStringLiteral("\u3000");
+        // give a blank title in the bar the width of two characters.
+        return menu.parent() == nullptr ? kBlankTitle : kBlankItem;
     }
     return QString::fromStdString(menu.caption());
+}
+
+// A blank item in a dropped-down menu is a narrow line, no taller than a
+// separator: a full row with nothing in it would give it away. It is still
+// an item, so the mouse and the arrow keys reach it.
+class BlankItemStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        const QSize full = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (type != CT_MenuItem || item == nullptr || item->menuItemType != QStyleOptionMenuItem::Normal ||
+            item->text != kBlankItem)
+            return full;
+        QStyleOptionMenuItem separator = *item;
+        separator.menuItemType = QStyleOptionMenuItem::Separator;
+        separator.text.clear();
+        return {full.width(), QProxyStyle::sizeFromContents(type, &separator, QSize(0, 0), widget).height()};
+    }
+};
+
+// One for the whole program, gone with it after the windows.
+QStyle* blankItemStyle() {
+    static QPointer<BlankItemStyle> style;
+    if (style == nullptr) {
+        style = new BlankItemStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
 }
 
 }  // namespace
@@ -29,6 +65,7 @@ FormMenus::FormMenus(platform::Form& form, QMenuBar* bar, QObject* context, Core
 
 void FormMenus::buildTopMenu(platform::Menu& top) {
     auto* qmenu = new QMenu(menuText(top), bar_);
+    qmenu->setStyle(blankItemStyle());
     qmenu->setObjectName(QString::fromStdString(top.name()));
     qmenu->setAccessibleName(popupName(top));
     bar_->addMenu(qmenu);

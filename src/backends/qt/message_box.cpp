@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
+#include <QWindow>
 
 #include "qt/window_geometry.h"
 
@@ -37,11 +38,16 @@ void makeRoomForTitle(QMessageBox* box, const QString& title) {
 }
 
 // Where a box of this outer size goes: centred over the owner's frame, or
-// in the middle of the primary screen.
-QPoint centredPlace(QSize outerSize, const QWidget* owner) {
+// in the middle of the primary screen. An owner shown again just before the
+// box may not have its frame back yet: Qt then counts it without one, at the
+// frame's corner, and the box would sit half a title bar too high.
+QPoint centredPlace(QSize outerSize, const QWidget* owner, QMargins expectedFrame) {
     QRect area;
     if (owner != nullptr && owner->isVisible()) {
-        area = owner->frameGeometry();
+        const QWindow* handle = owner->windowHandle();
+        const bool unframed = handle != nullptr && handle->frameMargins().isNull() &&
+                              !owner->windowFlags().testFlag(Qt::FramelessWindowHint);
+        area = unframed ? QRect(owner->pos(), owner->size().grownBy(expectedFrame)) : owner->frameGeometry();
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         area = screen->geometry();
     }
@@ -59,7 +65,7 @@ protected:
         QMessageBox::showEvent(event);
         // The box exists by now, so Qt takes the place as the client area's:
         // the frame goes around it.
-        const QPoint frameCorner = centredPlace(size().grownBy(frame_), parentWidget());
+        const QPoint frameCorner = centredPlace(size().grownBy(frame_), parentWidget(), frame_);
         move(reachableCorner(frameCorner) + QPoint(frame_.left(), frame_.top()));
     }
 

@@ -1,5 +1,6 @@
 #include "qt/window_geometry.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -49,25 +50,36 @@ int WindowGeometry::menuBarHeight() const {
     return bar_->heightForWidth(clientSize().width());
 }
 
+int WindowGeometry::roomForMenuBar() const {
+    if (form_.topMenus().empty()) return 0;
+    // One row of the bar with every top-level menu in it, whichever of them
+    // shows now: measured on a bar that is never shown, so that the real one
+    // keeps its menus as the game set them.
+    QMenuBar probe;
+    probe.setNativeMenuBar(false);
+    probe.setStyle(bar_->style());
+    probe.setFont(bar_->font());
+    for (const QAction* menu : bar_->actions()) probe.addAction(menu->text());
+    probe.resize(QWIDGETSIZE_MAX, 1);
+    return probe.heightForWidth(QWIDGETSIZE_MAX);
+}
+
 void WindowGeometry::relayout() {
-    const int heightBefore = window_->height();
-    const QSize client = clientSize();
+    // The window's outer size does not change with the menu bar: the bar
+    // takes its rows from the client area, and what is laid out in the
+    // client area moves down with it. A window with menus therefore keeps
+    // room for one row of the bar whether the bar shows or not.
+    const QSize designed = clientSize();
+    const int height = designed.height() + roomForMenuBar();
     const int bar = menuBarHeight();
     if (bar > 0) {
-        bar_->setGeometry(0, 0, client.width(), bar);
+        bar_->setGeometry(0, 0, designed.width(), bar);
         bar_->show();
     } else {
         bar_->hide();
     }
-    client_->setGeometry(0, bar, client.width(), client.height());
-    window_->setFixedSize(client.width(), client.height() + bar);
-    // Until the player has seen it, a placed window keeps its middle where
-    // the program put it: the main window is centred with the menu bar that
-    // its load then hides, and should still be centred as it is shown.
-    const int shrunk = heightBefore - window_->height();
-    // The middle counts from where it was asked for, not from where it was
-    // kept on the screen: a window held at the top edge stays there.
-    if (!shownOnce_ && positioned_ && shrunk != 0) moveFrameTo(askedCorner_ + QPoint(0, shrunk / 2));
+    client_->setGeometry(0, bar, designed.width(), std::max(1, height - bar));
+    window_->setFixedSize(designed.width(), height);
 }
 
 void WindowGeometry::applyRequested() {
@@ -147,7 +159,7 @@ float WindowGeometry::outerWidth() const {
 
 float WindowGeometry::outerHeight() const {
     const QMargins frame = frameMargins();
-    return toTwips(clientSize().height() + menuBarHeight() + frame.top() + frame.bottom());
+    return toTwips(clientSize().height() + roomForMenuBar() + frame.top() + frame.bottom());
 }
 
 }  // namespace qt_backend

@@ -20,7 +20,8 @@ class WindowGeometry {
 public:
     WindowGeometry(platform::Form& form, QWidget* window, QWidget* client, QMenuBar* bar, WindowFrames& frames);
 
-    // Sizes the window for its client area and the menu bar, as they stand.
+    // Sizes the window for its client area and room for its menu bar, and
+    // puts the bar and the client area in it as the bar stands.
     void relayout();
     // The program asked for a new Left, Top, Width or Height.
     void applyRequested();
@@ -45,7 +46,10 @@ private:
     // The frame the window manager has put around the shown window, if any yet.
     std::optional<QMargins> frameOnScreen() const;
     QSize clientSize() const;
+    // The bar's height as it shows now; 0 while it is hidden.
     int menuBarHeight() const;
+    // The room a window with menus keeps for its bar, shown or not.
+    int roomForMenuBar() const;
     void moveFrame(bool left, bool top);
     // Puts the frame's corner here, or as near as keeps it on the screen.
     void moveFrameTo(QPoint corner);

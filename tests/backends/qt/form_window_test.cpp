@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 #include "qt/units.h"
@@ -36,7 +37,7 @@ TEST_F(FormWindowTest, ControlsLandOnTheirPixels) {
     // 120, 600, 4815, 615 twips at 15 twips a pixel.
     EXPECT_EQ(peer.widget(form.Label1)->geometry(), QRect(8, 40, 321, 41));
     EXPECT_EQ(peer.widget(form.Command5)->geometry(), QRect(200, 160, 65, 25));
-    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
+    EXPECT_EQ(peer.clientArea()->width(), 341);
 
     form.Command5.setLeft(2520);
     form.Command5.setTop(2760);
@@ -47,7 +48,7 @@ TEST_F(FormWindowTest, LabelsInAFrameAreRelativeToIt) {
     TitleLikeForm form(runtime);
     auto& peer = shown(form);
     QWidget* frame = peer.widget(form.frame1);
-    QWidget* label = peer.widget(form.label1);
+    QWidget* label = peer.widget(form.Label1);
     EXPECT_EQ(label->parentWidget(), frame);
     EXPECT_EQ(frame->geometry(), QRect(8, 3, 241, 100));
     EXPECT_EQ(label->mapTo(peer.clientArea(), QPoint(0, 0)), QPoint(24, 19));
@@ -70,54 +71,76 @@ TEST_F(FormWindowTest, FramelessWindowIsAllClientAndTakesTheAskedSize) {
     EXPECT_FLOAT_EQ(form.Width(), 3000);
 }
 
-TEST_F(FormWindowTest, MenuBarHiddenWhileNoTopMenuIsVisible) {
+// The window keeps its outer size as its menu bar comes and goes: the bar
+// takes its row from the client area, and the controls move down with it.
+TEST_F(FormWindowTest, MenuBarTakesItsRowFromTheClientArea) {
     OpenedMainForm form(game);
     auto& peer = shown(form);
-    EXPECT_FALSE(peer.menuBar()->isVisible());
-    EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
-    EXPECT_EQ(peer.window()->height(), 240);
-
-    form.File.setVisible(true);
-    EXPECT_TRUE(peer.menuBar()->isVisible());
-    const int bar = peer.menuBar()->height();
-    EXPECT_GT(bar, 10);
-    // The designed client area keeps its size below the bar; the window grows.
-    EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, bar, 341, 240));
-    EXPECT_EQ(peer.window()->height(), 240 + bar);
-    EXPECT_EQ(peer.widget(form.Label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
-
-    form.Etc.setVisible(true);
-    form.File.setVisible(false);
-    EXPECT_TRUE(peer.menuBar()->isVisible());
-    form.Etc.setVisible(false);
-    EXPECT_FALSE(peer.menuBar()->isVisible());
-    EXPECT_EQ(peer.clientArea()->pos(), QPoint(0, 0));
-    EXPECT_EQ(peer.window()->height(), 240);
+    const QSize window = peer.window()->size();
+    // Room for one row of the bar below the designed area, shown or not.
+    EXPECT_EQ(window.width(), 341);
+    EXPECT_GT(window.height(), 240 + 10);
+    const int room = window.height() - 240;
+    struct Step {
+        const char* what;
+        bool file, etc;
+        bool barShown;
+    };
+    const Step steps[] = {
+        {"no top menu", false, false, false},
+        {"ﾌｧｲﾙ", true, false, true},
+        {"ﾌｧｲﾙ and ﾍﾙﾌﾟ", true, true, true},
+        {"ﾍﾙﾌﾟ alone", false, true, true},
+        {"none again", false, false, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        form.File.setVisible(s.file);
+        form.Etc.setVisible(s.etc);
+        EXPECT_EQ(peer.menuBar()->isVisible(), s.barShown);
+        const int bar = s.barShown ? peer.menuBar()->height() : 0;
+        if (s.barShown) {
+            EXPECT_EQ(bar, room);
+        }
+        EXPECT_EQ(peer.window()->size(), window);
+        EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, bar, 341, window.height() - bar));
+        EXPECT_EQ(peer.widget(form.Label1)->mapTo(peer.window(), QPoint(0, 0)), QPoint(8, 40 + bar));
+        EXPECT_EQ(peer.widget(form.Command5)->mapTo(peer.window(), QPoint(0, 0)), QPoint(200, 160 + bar));
+    }
 }
 
-TEST_F(FormWindowTest, FramedWindowKeepsItsClientAreaAndReportsItsRealOuterSize) {
+TEST_F(FormWindowTest, WindowWithoutMenusIsItsDesignedClientArea) {
+    // 600 × 600 twips, no menus: no room kept for a bar.
+    auto& peer = shown(anchor);
+    EXPECT_EQ(peer.window()->size(), QSize(40, 40));
+    EXPECT_EQ(peer.clientArea()->geometry(), QRect(0, 0, 40, 40));
+    EXPECT_FALSE(peer.menuBar()->isVisible());
+}
+
+TEST_F(FormWindowTest, FramedWindowReportsItsRealOuterSizeWhateverItsMenuBar) {
     OpenedMainForm form(game);
     form.Hide();  // loaded, not shown: where the game sizes it
     form.setHeight(4000);
     form.setWidth(5200);
     auto& peer = peerOf(form);
-    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
-    // Before the window manager has framed it: client plus the frame we expect.
+    const int room = peer.window()->height() - 240;
+    EXPECT_GT(room, 10);
+    // Before the window manager has framed it: the window plus the frame we expect.
     const QMargins expected = peer.frameMargins();
     EXPECT_FLOAT_EQ(form.Width(), toTwips(341 + expected.left() + expected.right()));
-    EXPECT_FLOAT_EQ(form.Height(), toTwips(240 + expected.top() + expected.bottom()));
+    EXPECT_FLOAT_EQ(form.Height(), toTwips(240 + room + expected.top() + expected.bottom()));
 
     form.Show();
     const QRect frame = peer.window()->frameGeometry();
     EXPECT_FLOAT_EQ(form.Width(), toTwips(frame.width()));
     EXPECT_FLOAT_EQ(form.Height(), toTwips(frame.height()));
-    EXPECT_GT(frame.height(), 240);  // the title bar counts
+    EXPECT_GT(frame.height(), 240 + room);  // the title bar counts
 
-    // The menu bar counts as well.
-    const float before = form.Height();
+    // The bar takes its height from inside: the outer size stays.
     form.File.setVisible(true);
-    EXPECT_FLOAT_EQ(form.Height() - before, toTwips(peer.menuBar()->height()));
-    EXPECT_EQ(peer.clientArea()->size(), QSize(341, 240));
+    EXPECT_EQ(peer.window()->frameGeometry(), frame);
+    EXPECT_FLOAT_EQ(form.Width(), toTwips(frame.width()));
+    EXPECT_FLOAT_EQ(form.Height(), toTwips(frame.height()));
 }
 
 TEST_F(FormWindowTest, CentringFromTheReadBackSizeCentresTheFrame) {
@@ -262,20 +285,19 @@ TEST_F(FormWindowTest, LeftAndTopPastTheTopLeftEdgeStopAtIt) {
 }
 
 // The main window is centred with its menu bar, which its load then hides:
-// the window moves down by half the bar to stay centred, but not off the edge
-// it was held at.
-TEST_F(FormWindowTest, WindowHeldAtTheTopEdgeStaysThereWhenItsMenuBarGoes) {
+// it stays where it was put, centred as it was, and so does a window held at
+// the top edge.
+TEST_F(FormWindowTest, PlacedWindowStaysPutWhenItsMenuBarGoes) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     struct Case {
         const char* what;
         int top;  // pixels asked for the frame's top
-        int expectedTop;  // before the bar's half height is added, if added
-        bool keepsTheMiddle;
+        int expectedTop;
     };
     const Case cases[] = {
-        {"on the screen", 100, 100, true},
-        {"past the top", -300, area.top() - screen.top(), false},
+        {"on the screen", 100, 100},
+        {"past the top", -300, area.top() - screen.top()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -283,15 +305,14 @@ TEST_F(FormWindowTest, WindowHeldAtTheTopEdgeStaysThereWhenItsMenuBarGoes) {
         form.Hide();
         form.File.setVisible(true);
         auto& peer = peerOf(form);
-        const int withBar = peer.window()->height();
+        const QSize withBar = peer.window()->size();
         form.setTop(toTwips(c.top));
         form.setLeft(toTwips(50));
         form.File.setVisible(false);
-        const int bar = withBar - peer.window()->height();
-        ASSERT_GT(bar, 10);
+        EXPECT_EQ(peer.window()->size(), withBar);
         form.Show();
-        EXPECT_EQ(peer.window()->frameGeometry().top() - screen.top(),
-                  c.expectedTop + (c.keepsTheMiddle ? bar / 2 : 0));
+        EXPECT_EQ(peer.window()->frameGeometry().top() - screen.top(), c.expectedTop);
+        EXPECT_EQ(peer.window()->size(), withBar);
         form.Unload();
     }
 }
@@ -394,21 +415,52 @@ TEST_F(FormWindowTest, BlankTopMenuIsAClickableGapThatOpensItsMenu) {
     EXPECT_FALSE(popup->isVisible());
 }
 
-TEST_F(FormWindowTest, BlankItemHasWidthAndHeightAndClicks) {
+// A full empty row under ﾋﾝﾄの表示 would give the blank item away: it is a
+// line no taller than a separator, that the mouse and the keys still reach.
+TEST_F(FormWindowTest, BlankItemIsANarrowLineThatStillClicks) {
     OpenedMainForm form(game);
     auto& peer = showExposed(form);
     form.Etc.setVisible(true);
     QMenu* etc = peer.menu(form.Etc);
-    etc->popup(peer.window()->mapToGlobal(QPoint(0, 0)));
-    ASSERT_TRUE(QTest::qWaitFor([etc] { return etc->isVisible(); }, 2000));
+    const auto open = [&] {
+        etc->popup(peer.window()->mapToGlobal(QPoint(0, 0)));
+        return QTest::qWaitFor([etc] { return etc->isVisible(); }, 2000);
+    };
+    ASSERT_TRUE(open());
+    const QRect hint = etc->actionGeometry(peer.action(form.Hint));
     const QRect blank = etc->actionGeometry(peer.action(form.Space));
     const QRect separator = etc->actionGeometry(peer.action(form.HR));
-    EXPECT_GT(blank.width(), 0);
-    // A full line, taller than the separator that follows it.
-    EXPECT_GT(blank.height(), separator.height());
-    QTest::mouseClick(etc, Qt::LeftButton, {}, blank.center());
-    pump();
-    EXPECT_EQ(form.spaceClicks, 1);
+    EXPECT_EQ(blank.width(), hint.width());
+    EXPECT_GT(blank.height(), 0);
+    EXPECT_LE(blank.height(), separator.height());
+    EXPECT_LE(blank.height() * 2, hint.height());
+    // Right below ﾋﾝﾄの表示, nothing drawn between them.
+    EXPECT_EQ(blank.top(), hint.bottom() + 1);
+    etc->close();
+
+    struct Way {
+        const char* what;
+        std::function<void()> choose;
+    };
+    const Way ways[] = {
+        {"a click on the line", [&] { QTest::mouseClick(etc, Qt::LeftButton, {}, blank.center()); }},
+        {"Down from the first item, Enter",
+         [&] {
+             QTest::keyClick(etc, Qt::Key_Down);
+             QTest::keyClick(etc, Qt::Key_Down);
+             QTest::keyClick(etc, Qt::Key_Return);
+         }},
+    };
+    int clicks = 0;
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        ASSERT_TRUE(open());
+        way.choose();
+        pump();
+        EXPECT_EQ(form.SpaceClicks, ++clicks);
+        EXPECT_EQ(form.HintClicks, 0);
+        EXPECT_FALSE(etc->isVisible());
+    }
 }
 
 TEST_F(FormWindowTest, HiddenAndDisabledMenuEntries) {
@@ -451,7 +503,7 @@ TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
     CipherLikeForm form(runtime);
     form.setBackColor(0x00FFFFFF);
     auto& peer = shown(form);
-    QLabel* label = labelOf(peer, form.label1);
+    QLabel* label = labelOf(peer, form.Label1);
     EXPECT_TRUE(label->autoFillBackground());
     const QImage shot = peer.clientArea()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(label->geometry().bottomRight() - QPoint(1, 1)), QColor(0, 0, 0));

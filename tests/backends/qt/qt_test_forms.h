@@ -59,15 +59,16 @@ public:
         Command4.onClick = [this] { ++clicks4; };
         Label1.onClick = [this] { ++labelClicks; };
         Space.onClick = [this] { ++spaceClicks; };
+        Hint.onClick = [this] { ++hintClicks; };
         Next.onClick = [this] { ++nextClicks; };
         Exit.onClick = [this] { ++exitClicks; };
         Timer1.onTick = [this] { tickTimes.push_back(clock.elapsed()); };
         for (platform::CommandButton* button : {&Command3, &Command2, &Command1}) button->onClick = nullptr;
-        for (platform::Menu* menu : {&Hint, &Kousan, &Version, &Pray, &Dance, &Sleep}) menu->onClick = nullptr;
+        for (platform::Menu* menu : {&Kousan, &Version, &Pray, &Dance, &Sleep}) menu->onClick = nullptr;
         for (platform::Timer* timer : {&Timer2, &Timer3, &Timer4}) timer->onTick = nullptr;
     }
 
-    int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, nextClicks = 0, exitClicks = 0;
+    int clicks4 = 0, clicks5 = 0, labelClicks = 0, spaceClicks = 0, hintClicks = 0, nextClicks = 0, exitClicks = 0;
     int mouseDowns = 0;
     std::vector<qint64> tickTimes;
     QElapsedTimer clock;
