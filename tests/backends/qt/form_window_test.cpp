@@ -48,7 +48,7 @@ TEST_F(FormWindowTest, LabelsInAFrameAreRelativeToIt) {
     TitleLikeForm form(runtime);
     auto& peer = shown(form);
     QWidget* frame = peer.widget(form.frame1);
-    QWidget* label = peer.widget(form.Label1);
+    QWidget* label = peer.widget(form.label1);
     EXPECT_EQ(label->parentWidget(), frame);
     EXPECT_EQ(frame->geometry(), QRect(8, 3, 241, 100));
     EXPECT_EQ(label->mapTo(peer.clientArea(), QPoint(0, 0)), QPoint(24, 19));
@@ -457,8 +457,8 @@ TEST_F(FormWindowTest, BlankItemIsANarrowLineThatStillClicks) {
         ASSERT_TRUE(open());
         way.choose();
         pump();
-        EXPECT_EQ(form.SpaceClicks, ++clicks);
-        EXPECT_EQ(form.HintClicks, 0);
+        EXPECT_EQ(form.spaceClicks, ++clicks);
+        EXPECT_EQ(form.hintClicks, 0);
         EXPECT_FALSE(etc->isVisible());
     }
 }
@@ -503,7 +503,7 @@ TEST_F(FormWindowTest, OpaqueLabelsPaintTheirOwnBackground) {
     CipherLikeForm form(runtime);
     form.setBackColor(0x00FFFFFF);
     auto& peer = shown(form);
-    QLabel* label = labelOf(peer, form.Label1);
+    QLabel* label = labelOf(peer, form.label1);
     EXPECT_TRUE(label->autoFillBackground());
     const QImage shot = peer.clientArea()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(label->geometry().bottomRight() - QPoint(1, 1)), QColor(0, 0, 0));
