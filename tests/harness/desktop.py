@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 import time
 
-from harness.waiting import wait_until
+from harness.waiting import Timeout, wait_until
 
 SCREEN_W, SCREEN_H = 1024, 768
 TWIPS_PER_PIXEL = 15  # 96 DPI
@@ -64,14 +64,8 @@ class Desktop:
             self._runtime_dir = self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="mochitama-xdg-")
         if monitors:
             self._set_monitors(monitors, primary)
-        if window_manager == "xfwm4":
-            self._start_xfwm4()
-        elif window_manager:
-            wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self._procs.append(wm)
         if window_manager:
-            # Slow to start on a machine busy with the fuzzers.
-            wait_until(lambda: self._wm_ready(), 30, "the window manager")
+            self._start_window_manager(window_manager)
 
     def _set_monitors(self, monitors, primary):
         # Xvfb has one output, "screen": it goes to the primary monitor, the
@@ -85,15 +79,57 @@ class Desktop:
         if f"Monitors: {len(monitors)}" not in listed:
             raise RuntimeError(f"Xvfb did not take the monitors: {listed}")
 
-    def _start_xfwm4(self):
+    def _start_window_manager(self, kind):
+        """Starts the window manager and waits until it manages the screen.
+        Once, on a machine loaded with other tests, openbox did not come up
+        within 30 s: a second start is tried before the test gives up, and
+        the giving up says what the window manager printed."""
+        for attempt in (1, 2):
+            output = tempfile.TemporaryFile()
+            wm = self._start_xfwm4(output) if kind == "xfwm4" else self._start_openbox(output)
+            try:
+                wait_until(self._wm_ready, 30, "the window manager")
+                return
+            except Timeout:
+                self._stop_window_manager(wm)
+                output.seek(0)
+                said = output.read().decode(errors="replace").strip()[-2000:]
+                if attempt == 2:
+                    raise Timeout(f"the window manager ({kind}) did not come up twice; it printed: {said!r}")
+            finally:
+                output.close()
+
+    def _start_openbox(self, output):
+        wm = subprocess.Popen(["openbox"], env=self.env, stdout=output, stderr=subprocess.STDOUT)
+        self._procs.append(wm)
+        return wm
+
+    def _start_xfwm4(self, output):
         # xfwm4 reads its settings through xfconf, which needs a session bus:
         # a private one, in a process group of its own so that the bus and
         # the services it started go with it. No compositor (Xvfb has no GL),
         # no accessibility bus.
         env = dict(self.env, NO_AT_BRIDGE="1")
         wm = subprocess.Popen(["dbus-run-session", "--", "xfwm4", "--compositor=off"], env=env,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+                              stdout=output, stderr=subprocess.STDOUT, start_new_session=True)
         self._groups.append(wm)
+        return wm
+
+    def _stop_window_manager(self, wm):
+        if wm in self._groups:
+            self._groups.remove(wm)
+            try:
+                os.killpg(wm.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        else:
+            self._procs.remove(wm)
+            wm.terminate()
+        try:
+            wm.wait(5)
+        except subprocess.TimeoutExpired:
+            wm.kill()
+            wm.wait()
 
     def _wm_ready(self):
         out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
