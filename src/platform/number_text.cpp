@@ -9,11 +9,36 @@
 
 #include "platform/text.h"
 
+#if !defined(__cpp_lib_to_chars)
+#include <fast_float/fast_float.h>
+#endif
+
 namespace platform {
 
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// std::from_chars for a float written as a plain decimal (digits, point,
+// exponent; no sign, no "inf").
+std::from_chars_result readFloat(std::string_view text, float& value) {
+#if defined(__cpp_lib_to_chars)
+    return std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+#else
+    // libc++ 13 (the web build's) has no floating-point from_chars. fast_float
+    // finds the same nearest float but rounds overflow to infinity and
+    // underflow to zero without saying so; both are told here as
+    // result_out_of_range, as from_chars tells them.
+    float parsed = 0;
+    const auto result = fast_float::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (result.ec != std::errc()) return {result.ptr, result.ec};
+    const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
+    const bool nonZeroDigits = mantissa.find_first_of("123456789") != std::string_view::npos;
+    if (std::isinf(parsed) || (parsed == 0 && nonZeroDigits)) return {result.ptr, std::errc::result_out_of_range};
+    value = parsed;
+    return {result.ptr, std::errc()};
+#endif
+}
 
 // A decimal number split into its parts: value = ±0.digits × 10^leadingExponent,
 // with the leading zeros of `digits` already dropped (empty digits means zero).
@@ -187,8 +212,7 @@ std::optional<float> ParseSingle(std::string_view text) {
     if (!number) return std::nullopt;
     const std::string_view digits = number->unsignedText;
     float magnitude = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude,
-                                        std::chars_format::general);
+    const auto result = readFloat(digits, magnitude);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large is an error; too small is just zero, as for any tiny decimal.
         if (!number->digits.empty() && number->pointPosition > 0) return std::nullopt;
@@ -213,7 +237,7 @@ float RoundToHundredths(float value) {
     // Reading the decimal text back (instead of dividing by 100) gives the float
     // nearest to the formatted number, with no double rounding.
     float magnitude = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+    const auto result = readFloat(text, magnitude);
     if (result.ec != std::errc()) return value;
     return hundredths < 0 ? -magnitude : magnitude;
 }

@@ -267,6 +267,16 @@ TEST_F(IniFile, WriteCreatesMissingFile) {
     EXPECT_EQ(dirEntries(), std::vector<std::string>{"MT.INI"});
 }
 
+// A new record file gets the mode any new file gets in its folder (0644
+// under the usual umask): a save that took its mode from an unset umask made
+// a file of mode 000 that the player could not read.
+TEST_F(IniFile, WriteCreatesFileWithTheUsualMode) {
+    writeBytes(dir_ / "ordinary", "");
+    ASSERT_FALSE(WritePrivateProfileString("Time", "1st", "9999", ini_));
+    EXPECT_EQ(modeOf(ini_), modeOf(dir_ / "ordinary"));
+    EXPECT_EQ(modeOf(ini_) & 0600u, 0600u);
+}
+
 TEST_F(IniFile, WriteKeepsPermissions) {
     writeBytes(ini_, kDefaultFile);
     ASSERT_EQ(::chmod(ini_.c_str(), 0640), 0);
@@ -307,6 +317,10 @@ TEST_F(IniFile, WriteRefusesDirectory) {
 // A write that fails halfway (here: the file-size limit hits while the
 // temporary file is written) leaves the old file and no temporary behind.
 TEST_F(IniFile, FailedWriteLeavesOriginalAndNoTempFile) {
+#if defined(__EMSCRIPTEN__)
+    GTEST_SKIP() << "emscripten keeps no file-size limit: setrlimit(RLIMIT_FSIZE) is accepted and ignored, "
+                    "so no write can be made to fail halfway";
+#endif
     const std::string original = kDefaultFile + std::string(200, ';') + "\r\n";
     writeBytes(ini_, original);
 

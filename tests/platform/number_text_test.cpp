@@ -190,6 +190,10 @@ TEST(NumberText, ParseSingleAcceptsFiniteSingles) {
         // Too small for a single is zero, not an error.
         {"1e-50", 0.0f},
         {"1e-99999999999999999999", 0.0f},
+        // Subnormals are kept; below half the smallest one is zero.
+        {"1e-40", 1e-40f},
+        {"7.1e-46", std::numeric_limits<float>::denorm_min()},
+        {"7e-46", 0.0f},
         // Not numbers.
         {"NaN", std::nullopt},
         {"nan", std::nullopt},

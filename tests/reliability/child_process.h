@@ -7,6 +7,14 @@
 #include <functional>
 #include <string>
 
+// WebAssembly has one process: a test that runs part of itself in a child
+// skips there.
+#if defined(__EMSCRIPTEN__)
+#define MOCHITAMA_SKIP_WITHOUT_CHILD_PROCESSES(why) GTEST_SKIP() << "no child processes under emscripten (no fork): " why
+#else
+#define MOCHITAMA_SKIP_WITHOUT_CHILD_PROCESSES(why) static_cast<void>(0)
+#endif
+
 namespace reliability {
 
 // Runs `body` in a forked child and returns its wait status. The body's result

@@ -207,6 +207,10 @@ class HugeRecordFile : public GameScript, public ::testing::WithParamInterface<s
 TEST_P(HugeRecordFile, IsDamagedReadAsDefaultsAndNeverRewritten) {
     const std::string records = RecordText("4", "2", "83.5");
     const std::uint64_t size = GetParam();
+#if defined(__EMSCRIPTEN__)
+    if (size >= (std::uint64_t{1} << 31))
+        GTEST_SKIP() << "emscripten 3.1.6 cannot resize a file to 2 GiB or more: resize_file leaves it as it was";
+#endif
     {
         writeIni(records);
         std::filesystem::resize_file(iniPath(), size);

@@ -70,6 +70,7 @@ TEST_F(RecordFilePlace, ADirectoryOfThatNameIsLeftAndTheRecordsAreKeptElsewhere)
 }
 
 TEST_F(RecordFilePlace, AFifoOfThatNameNeitherHangsTheStartNorIsRemoved) {
+    MOCHITAMA_SKIP_WITHOUT_CHILD_PROCESSES("a hang is caught by watching a child");
     ASSERT_EQ(::mkfifo(iniPath().c_str(), 0644), 0);
     const int status = InChild([&] {
         ::alarm(5);  // a start that waits for a reader of the FIFO ends here
@@ -87,6 +88,7 @@ TEST_F(RecordFilePlace, AFifoOfThatNameNeitherHangsTheStartNorIsRemoved) {
 // MT.INI (src/platform/ini_file.cpp, writeValue), and the start does not move
 // the records elsewhere because MT.INI already exists (LocateRecordFile).
 TEST_F(RecordFilePlace, AWritableFileInADirectoryThePlayerMayNotWriteKeepsItsSaves) {
+    MOCHITAMA_SKIP_WITHOUT_CHILD_PROCESSES("the player is an unprivileged user a child becomes");
     writeIni(RecordText("4", "1", "83.5"));
     const uid_t uid = reliability::UnprivilegedUid();
     const gid_t gid = reliability::UnprivilegedGid();
