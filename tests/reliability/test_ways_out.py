@@ -73,8 +73,11 @@ class WaysOutTest(WindowTestCase):
         user = Unprivileged()
         home = self.remove_at_end(user.directory())
         directory = user.program_directory()
-        os.chmod(directory, 0o555)
         first = self.new_game(UnprivilegedGame, user=user, home=home, directory=directory)
+        # The program and its output file are in place; then nobody may write
+        # there (a tester without root is the player too).
+        open(first.log_path, "ab").close()
+        os.chmod(directory, 0o555)
         first.start()
         # Told once, before the title window.
         first.answer(MOVED_BOX, timeout=20)
