@@ -1,0 +1,218 @@
+// The page in Debian's chromium, driven through playwright-core as a screen
+// reader user would: every window, button, menu and message box is found by
+// its role and accessible name.
+import assert from 'node:assert/strict';
+import { mkdtemp, rm } from 'node:fs/promises';
+import { existsSync } from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+import { recorderScript } from './recorder.mjs';
+import { serve } from './server.mjs';
+import { EARLY_MS, LATE_MS, Timeline } from './timeline.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const SITE = process.env.MOCHITAMA_SITE || path.resolve(here, '../../../build-web/site');
+export const CHROMIUM = process.env.MOCHITAMA_CHROMIUM || '/usr/bin/chromium';
+
+export const TITLE_WINDOW = 'もちたまの世界へようこそ';
+export const WELCOME_BOX = 'Welcome to もちたま';
+export const MAIN = 'もちたま';
+export const MAIN_TIME_ATTACK = 'もちたま TimeAttack MODE';
+export const TIME_ATTACK_BOX = 'もちたま TIME ATTACK';
+export const YES = 'はい(Y)';
+export const NO = 'いいえ(N)';
+export const CLOSE = '閉じる';
+export const BLANK_MENU = '空白のメニュー';
+export const BLANK_ITEM = '空白の項目';
+export const ENDED_TEXT = 'もちたまは終了しました';
+export const RESTART = 'もう一度はじめる';
+// What the Exit button says to the first five clicks of the chase.
+export const CHASE_REMARKS = ['だめだめ', 'でもねぇ', 'うひひ', 'はぁと', '退散なり～'];
+export const TITLE_KEYS = ['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown'];
+
+// Waits longer than any pause of the game (the cipher's 30 s aside).
+const STEP_MS = 15000;
+
+function launchOptions() {
+  if (!existsSync(CHROMIUM)) throw new Error(`no chromium at ${CHROMIUM} (apt-get install chromium, or set MOCHITAMA_CHROMIUM)`);
+  // Chromium's sandbox refuses to start as root.
+  const asRoot = typeof process.getuid === 'function' && process.getuid() === 0;
+  return { executablePath: CHROMIUM, headless: true, args: asRoot ? ['--no-sandbox'] : [] };
+}
+
+const VIEWPORT = { width: 1024, height: 768 };
+
+// The site served on 127.0.0.1 for the whole test file; the port (and so the
+// origin and its storage) stays the same across browser restarts.
+export async function serveSite() {
+  if (!existsSync(path.join(SITE, 'index.html'))) {
+    throw new Error(`no built page at ${SITE} (cmake --build --preset web --target mochitama_site, or set MOCHITAMA_SITE)`);
+  }
+  return serve(SITE);
+}
+
+// A browser with a throwaway profile. close() ends it.
+export async function launch() {
+  const browser = await chromium.launch(launchOptions());
+  const context = await browser.newContext({ viewport: VIEWPORT });
+  return { browser, context, close: () => browser.close() };
+}
+
+// A browser on a profile kept in `userDataDir` (made when missing), as a
+// player's browser keeps its storage from one start to the next.
+export async function launchPersistent(userDataDir) {
+  const context = await chromium.launchPersistentContext(userDataDir, { ...launchOptions(), viewport: VIEWPORT });
+  return { context, close: () => context.close() };
+}
+
+export async function temporaryDirectory(prefix = 'mochitama-web-') {
+  const dir = await mkdtemp(path.join(os.tmpdir(), prefix));
+  return { path: dir, remove: () => rm(dir, { recursive: true, force: true }) };
+}
+
+// Opens the page in a new tab of `context`; initScripts run before the page's
+// own (after the recorder). Returns a Game.
+export async function openGame(context, url, { initScripts = [] } = {}) {
+  const page = await context.newPage();
+  const game = new Game(page, url);
+  await page.addInitScript(recorderScript);
+  for (const script of initScripts) await page.addInitScript(script);
+  await game.load();
+  return game;
+}
+
+export function assertLasts(duration, expected, what) {
+  assert.ok(duration >= expected - EARLY_MS && duration <= expected + LATE_MS,
+    `${what}: ${duration.toFixed(0)} ms, not ${expected} (-${EARLY_MS}/+${LATE_MS})`);
+}
+
+export class Game {
+  constructor(page, url) {
+    this.page = page;
+    this.url = url;
+    this.errors = [];
+    this.console = [];
+    page.setDefaultTimeout(STEP_MS);
+    page.on('pageerror', (error) => this.errors.push(String(error.stack || error)));
+    page.on('console', (message) => this.console.push(`${message.type()}: ${message.text()}`));
+  }
+
+  async load() {
+    await this.page.goto(this.url);
+  }
+
+  // A new run of the game in the same tab (the recorder starts afresh).
+  async reload() {
+    await this.page.reload();
+  }
+
+  // ---- finding things
+  dialog(name) {
+    return this.page.getByRole('dialog', { name, exact: true });
+  }
+
+  box(title) {
+    return this.page.getByRole('alertdialog', { name: title, exact: true });
+  }
+
+  button(dialogName, buttonName) {
+    return this.dialog(dialogName).getByRole('button', { name: buttonName, exact: true });
+  }
+
+  async waitForDialog(name, { timeout = STEP_MS } = {}) {
+    const dialog = this.dialog(name);
+    await dialog.waitFor({ state: 'visible', timeout });
+    return dialog;
+  }
+
+  async waitForGone(name, { timeout = STEP_MS } = {}) {
+    await this.dialog(name).waitFor({ state: 'hidden', timeout });
+  }
+
+  async gameState() {
+    return this.page.evaluate(() => document.body.dataset.game);
+  }
+
+  async waitForGameState(value, { timeout = STEP_MS } = {}) {
+    await this.page.waitForFunction((v) => document.body.dataset.game === v, value, { timeout });
+  }
+
+  // The accessible description of a box, its lines joined with \n.
+  async description(locator) {
+    return locator.evaluate((el) => {
+      const ids = (el.getAttribute('aria-describedby') || '').split(/\s+/).filter(Boolean);
+      const text = ids.length
+        ? ids.map((id) => document.getElementById(id)).filter(Boolean).map((d) => d.innerText).join('\n')
+        : el.getAttribute('aria-description') || '';
+      return text.replace(/\r\n?/g, '\n');
+    });
+  }
+
+  // ---- acting
+  async clickButton(dialogName, buttonName) {
+    await this.button(dialogName, buttonName).click();
+  }
+
+  async closeWindow(name) {
+    await this.button(name, CLOSE).click();
+  }
+
+  // Opens the top-level menu `top` of the window and chooses `item`.
+  async chooseMenu(dialogName, top, item) {
+    const dialog = this.dialog(dialogName);
+    await dialog.getByRole('menubar').getByRole('menuitem', { name: top, exact: true }).click();
+    await this.page.getByRole('menu').getByRole('menuitem', { name: item, exact: true }).click();
+  }
+
+  // Waits for the box, checks its text when given, presses `button` and waits
+  // for that box to go. Returns its description.
+  async answerBox(title, button = 'OK', { text, timeout = STEP_MS } = {}) {
+    const box = this.box(title);
+    await box.waitFor({ state: 'visible', timeout });
+    const handle = await box.elementHandle();
+    const description = await this.description(box);
+    if (text !== undefined) assert.equal(description, text, `the text of the box '${title}'`);
+    await box.getByRole('button', { name: button, exact: true }).click();
+    await handle.waitForElementState('hidden');
+    await handle.dispose();
+    return description;
+  }
+
+  // Waits for the box and checks that its text starts with `textPrefix`; leaves it up.
+  async expectBox(title, textPrefix, { timeout = STEP_MS } = {}) {
+    const box = this.box(title);
+    await box.waitFor({ state: 'visible', timeout });
+    const description = await this.description(box);
+    assert.ok(description.startsWith(textPrefix),
+      `the box '${title}' says ${JSON.stringify(description)}, not ${JSON.stringify(textPrefix)}…`);
+    return description;
+  }
+
+  async pressKeys(...keys) {
+    for (const key of keys) await this.page.keyboard.press(key);
+  }
+
+  // Visible text lines of a window.
+  async lines(name) {
+    const text = await this.dialog(name).innerText();
+    return text.split('\n').map((line) => line.trim()).filter(Boolean);
+  }
+
+  // ---- what the page showed
+  async timeline() {
+    const { log, now } = await this.page.evaluate(() => ({ log: window.__mochitamaLog || [], now: performance.now() }));
+    return new Timeline(log, now);
+  }
+
+  // Page errors and console output, for a failure message.
+  report() {
+    return [...this.errors.map((e) => `page error: ${e}`), ...this.console.slice(-40)].join('\n');
+  }
+
+  assertNoPageErrors() {
+    assert.deepEqual(this.errors, [], 'the page threw');
+  }
+}

@@ -1,0 +1,109 @@
+// What the page showed, over time, recorded from inside the page before any
+// of its own scripts run. Every change of the document is followed by a look
+// at each dialog and alert dialog: shown or not, its accessible name and
+// description, its visible text lines and its background colours. A change is
+// logged with performance.now() at the moment the document changed (a
+// mutation observer runs right after the script that made the change). Input
+// (pointer presses and keys) and document.body.dataset.game are logged too.
+//
+// recorderScript is a function that addInitScript serialises into the page:
+// it may use nothing from this module.
+export function recorderScript() {
+  if (window.__mochitamaLog) return;
+  const log = [];
+  window.__mochitamaLog = log;
+  const ids = new WeakMap();
+  let nextId = 1;
+  const last = new Map();
+  let lastGame;
+
+  const idOf = (el) => {
+    if (!ids.has(el)) ids.set(el, nextId++);
+    return ids.get(el);
+  };
+  const textOfIds = (list) =>
+    (list || '').split(/\s+/).filter(Boolean)
+      .map((id) => document.getElementById(id))
+      .filter(Boolean)
+      .map((el) => (el.innerText !== undefined ? el.innerText : el.textContent))
+      .join('\n');
+  const nameOf = (el) => el.getAttribute('aria-label') ?? textOfIds(el.getAttribute('aria-labelledby'));
+  const descriptionOf = (el) =>
+    (el.getAttribute('aria-describedby') ? textOfIds(el.getAttribute('aria-describedby'))
+      : el.getAttribute('aria-description') || '').replace(/\r\n?/g, '\n');
+  const shown = (el) =>
+    el.isConnected &&
+    el.checkVisibility({ visibilityProperty: true }) &&
+    !el.closest('[aria-hidden="true"]');
+  const transparent = (colour) => colour === 'transparent' || /rgba\(.*,\s*0\)$/.test(colour);
+  // The window's own colour: that of the dialog and of whatever inside it
+  // covers most of it (its client area), not that of its buttons and menus.
+  const backgrounds = (el) => {
+    const box = el.getBoundingClientRect();
+    const area = box.width * box.height;
+    const found = [];
+    for (const part of [el, ...el.querySelectorAll('*')]) {
+      const r = part.getBoundingClientRect();
+      if (r.width * r.height < area * 0.4) continue;
+      const role = part.getAttribute('role');
+      if (role === 'menubar' || role === 'menu' || part.tagName === 'BUTTON') continue;
+      const colour = getComputedStyle(part).backgroundColor;
+      if (!transparent(colour) && !found.includes(colour)) found.push(colour);
+    }
+    return found;
+  };
+  const describe = (el) => {
+    if (!shown(el)) return { shown: false };
+    return {
+      shown: true,
+      role: el.getAttribute('role'),
+      name: nameOf(el),
+      description: descriptionOf(el),
+      lines: el.innerText.split('\n').map((line) => line.trim()).filter(Boolean),
+      backgrounds: backgrounds(el),
+      disabled: el.getAttribute('aria-disabled') === 'true' || el.hasAttribute('inert'),
+    };
+  };
+
+  const look = () => {
+    const t = performance.now();
+    const seen = new Set();
+    for (const el of document.querySelectorAll('[role="dialog"],[role="alertdialog"]')) {
+      const id = idOf(el);
+      seen.add(id);
+      const state = describe(el);
+      const key = JSON.stringify(state);
+      if (last.get(id) !== key) {
+        last.set(id, key);
+        log.push({ t, kind: 'window', id, ...state });
+      }
+    }
+    for (const [id, key] of last) {
+      if (!seen.has(id) && key !== '{"shown":false}') {
+        last.set(id, '{"shown":false}');
+        log.push({ t, kind: 'window', id, shown: false });
+      }
+    }
+    const game = document.body ? document.body.dataset.game : undefined;
+    if (game !== lastGame) {
+      lastGame = game;
+      log.push({ t, kind: 'game', value: game });
+    }
+  };
+
+  new MutationObserver(look).observe(document, {
+    subtree: true, childList: true, attributes: true, characterData: true,
+  });
+  const inputName = (target) => {
+    const el = target instanceof Element ? target.closest('button,[role="menuitem"],[role="dialog"],[role="alertdialog"]') : null;
+    if (!el) return '';
+    return el.getAttribute('aria-label') || (el.textContent || '').trim();
+  };
+  for (const type of ['pointerdown', 'click', 'keydown']) {
+    window.addEventListener(type, (event) => {
+      log.push({ t: performance.now(), kind: 'input', type, key: event.key, target: inputName(event.target) });
+    }, true);
+  }
+  // Windows may be shown by style sheets that load late: look again then.
+  window.addEventListener('load', look);
+}
