@@ -36,10 +36,23 @@ for set in "$@"; do
     [[ -n "${known[$set]:-}" ]] || die "no package set '$set' in $list"
 done
 
+# What installed packages provide counts as installed: a nodejs from outside
+# Debian's archive bundles npm, provides it and conflicts with Debian's.
+declare -A provided=()
+while IFS=$'\t' read -r status provides; do
+    [[ "$status" == "install ok installed" ]] || continue
+    IFS=',' read -ra names <<<"$provides"
+    for name in "${names[@]}"; do
+        name="${name%%(*}"
+        name="${name//[[:space:]]/}"
+        [[ -n "$name" ]] && provided[$name]=1
+    done
+done < <(dpkg-query -W -f='${Status}\t${Provides}\n' 2>/dev/null || true)
+
 missing=()
 for pkg in "${wanted[@]}"; do
     status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
-    if [[ "$status" != "install ok installed" ]]; then
+    if [[ "$status" != "install ok installed" && -z "${provided[$pkg]:-}" ]]; then
         missing+=("$pkg")
     fi
 done
