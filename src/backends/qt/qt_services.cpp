@@ -23,10 +23,9 @@
 #include "qt/qt_form_peer.h"
 #include "qt/units.h"
 #include "qt/x11.h"
+#include "platform/random.h"
 
 namespace qt_backend {
-
-float unitFloat(uint32_t draw) { return static_cast<float>(draw >> 8) * 0x1p-24f; }
 
 QtServices::QtServices(Identity identity)
     : identity_(std::move(identity)),
@@ -84,7 +83,7 @@ void QtServices::Randomize() {
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
 }
 
-float QtServices::Rnd() { return unitFloat(static_cast<uint32_t>(random_())); }
+float QtServices::Rnd() { return platform::unitFloat(static_cast<uint32_t>(random_())); }
 
 void QtServices::SendKeys(const std::string& keys) {
     QString key = QString::fromStdString(keys).toUpper();

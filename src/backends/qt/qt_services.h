@@ -58,7 +58,4 @@ private:
 // directory; nothing when neither is usable.
 std::optional<std::filesystem::path> homeDirectory();
 
-// Rnd's number from one 32-bit draw: 24 bits, so the float is never 1.0.
-float unitFloat(uint32_t draw);
-
 }  // namespace qt_backend

@@ -1,0 +1,113 @@
+#pragma once
+// Every call from the program into the page, in one place. The page draws
+// what it is told and queues what the player does; it never calls the game.
+// Objects are named by their addresses, which stay valid while the program
+// runs (a form keeps its controls whether loaded or not).
+#include <cstdint>
+#include <string>
+
+namespace web::page {
+
+using Id = uint32_t;
+
+template <typename Object>
+Id idOf(const Object& object) {
+    return static_cast<Id>(reinterpret_cast<uintptr_t>(&object));
+}
+
+// What the player did, or a timer or a box answer, in the order it happened.
+enum class EventKind : int32_t {
+    None = 0,
+    Click = 1,      // target: a label or button
+    Choose = 2,     // target: a menu entry
+    Close = 3,      // target: a form; its close box
+    KeyDown = 4,    // target: a form; a: key code, b: shift state
+    MouseDown = 5,  // target: a form; a press on its client area
+    Tick = 6,       // target: a timer
+    Answer = 7,     // target: a message box; a: 1 OK, 2 Yes, 3 No
+};
+
+struct Event {
+    EventKind kind = EventKind::None;
+    Id target = 0;
+    int32_t a = 0;
+    int32_t b = 0;
+};
+
+// ---- the event queue
+// Suspends the program until something is queued (input, a tick, an answer).
+void waitForEvent();
+// The oldest queued event, if any.
+bool takeEvent(Event& event);
+// Lets the browser run its queued tasks once, then comes back.
+void yieldOnce();
+// Suspends the program for this long; the page queues what happens meanwhile.
+void sleep(uint32_t milliseconds);
+// Queues Esc for whatever has the focus when it is taken.
+void queueEscape();
+
+// ---- painting: property changes wait until the window is painted
+void paint(Id form);
+void paintAll();
+
+// ---- windows, in CSS pixels
+struct WindowLayout {
+    int width, height;          // the outer size
+    int border, titleBarHeight; // 0 and 0 for a frameless window
+    int menuBarHeight;          // 0 while no top-level menu shows
+    int clientTop;              // below the bar, inside the frame
+    int clientWidth, clientHeight;
+};
+void openWindow(Id form, const std::string& name, bool framed, const std::string& icon, const std::string& font);
+void closeWindow(Id form);
+void layoutWindow(Id form, const WindowLayout& layout);
+void setWindowCaption(Id form, const std::string& caption);
+void setWindowColor(Id form, const std::string& css);
+void setWindowEnabled(Id form, bool enabled);
+void showWindow(Id form, Id focus);
+void hideWindow(Id form);
+void moveWindow(Id form, int left, int top);
+// Where the window is now: the player may have dragged it.
+int windowLeft(Id form);
+int windowTop(Id form);
+
+// ---- controls
+enum class ControlKind : int32_t { Label = 1, Button = 2, Frame = 3 };
+void addControl(Id form, Id control, ControlKind kind, Id container);
+void setControlText(Id control, const std::string& text);
+void setControlShown(Id control, bool visible, bool enabled);
+void setControlColors(Id control, const std::string& fore, const std::string& back);
+void setControlFont(Id control, const std::string& family, float pixels, bool bold);
+void setControlAlignment(Id control, const char* align);
+void setControlPlace(Id control, int left, int top, int width, int height);
+// Puts the control at this place in its window's tab order.
+void setControlOrder(Id control, int position);
+
+// ---- menus
+void addMenu(Id form, Id menu, Id parent);
+void setMenu(Id menu, const std::string& caption, bool visible, bool enabled, bool separator);
+
+// ---- timers
+// Ticks every `interval` ms from now on; 0 stops it.
+void setTimer(Id timer, int32_t interval);
+
+// ---- message boxes
+void openBox(Id box, const std::string& title, const std::string& text, const char* icon, bool yesNo,
+             bool defaultIsNo);
+void closeBox(Id box);
+
+// ---- the world around the program
+int screenWidth();
+int screenHeight();
+double secondsSinceMidnight();
+double entropy();
+// 0: this page holds the guard; 1: another page does; 2: no guard to be had.
+int takeGuard(const std::string& name);
+// Mounts the record store: 0, or the errno every later write reports.
+int openStorage(const std::string& directory);
+// Removes the windows and says plainly that the game has ended.
+void showEnded(int status);
+// Suspends the program for good.
+void park();
+
+}  // namespace web::page

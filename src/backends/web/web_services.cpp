@@ -1,0 +1,174 @@
+#include "web/web_services.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "platform/random.h"
+#include "web/web_form_peer.h"
+#include "web/window_layout.h"
+
+namespace web {
+
+namespace {
+
+const char* iconName(platform::MsgIcon icon) {
+    switch (icon) {
+        case platform::MsgIcon::Critical: return "critical";
+        case platform::MsgIcon::Question: return "question";
+        case platform::MsgIcon::Exclamation: return "exclamation";
+        case platform::MsgIcon::Information: return "information";
+        case platform::MsgIcon::None: break;
+    }
+    return "";
+}
+
+std::optional<platform::MsgResult> answerOf(int32_t code) {
+    switch (code) {
+        case 1: return platform::MsgResult::Ok;
+        case 2: return platform::MsgResult::Yes;
+        case 3: return platform::MsgResult::No;
+        default: return std::nullopt;
+    }
+}
+
+bool isInput(page::EventKind kind) { return kind != page::EventKind::Tick && kind != page::EventKind::Answer; }
+
+}  // namespace
+
+void WebServices::openRecordStore() {
+    // emscripten starts with umask 0777: files would be made with no permissions.
+    ::umask(022);
+    page::openStorage(kProgramDirectory);
+}
+
+void WebServices::run() {
+    for (;;) {
+        page::paintAll();
+        page::waitForEvent();
+        handlePending();
+    }
+}
+
+void WebServices::handlePending() {
+    page::Event event;
+    while (page::takeEvent(event)) handle(event);
+}
+
+void WebServices::handle(const page::Event& event) {
+    if (event.kind == page::EventKind::Answer) {
+        if (const auto answer = answerOf(event.a)) answers_.emplace(event.target, *answer);
+        return;
+    }
+    const auto found = targets_.find(event.target);
+    if (found == targets_.end()) return;  // its window has gone since
+    const Target target = found->second;
+    if (event.kind == page::EventKind::Tick) {
+        if (auto* const* timer = std::get_if<platform::Timer*>(&target)) (*timer)->tick();
+        return;
+    }
+    // A modal box is up: the other windows take no input, as on the desktop.
+    if (openBoxes_ > 0 && isInput(event.kind)) return;
+    deliverInput(event, target);
+}
+
+void WebServices::deliverInput(const page::Event& event, const Target& target) {
+    using Kind = page::EventKind;
+    if (auto* const* control = std::get_if<platform::Control*>(&target)) {
+        if (event.kind == Kind::Click) (*control)->click();
+    } else if (auto* const* menu = std::get_if<platform::Menu*>(&target)) {
+        if (event.kind == Kind::Choose) (*menu)->click();
+    } else if (auto* const* form = std::get_if<platform::Form*>(&target)) {
+        platform::Form& f = **form;
+        switch (event.kind) {
+            case Kind::Close:
+                // A disabled window takes no input, its close box included.
+                if (f.enabled()) f.userClose();
+                break;
+            case Kind::KeyDown: f.keyDown(static_cast<int16_t>(event.a), static_cast<int16_t>(event.b)); break;
+            case Kind::MouseDown: f.mouseDown(); break;
+            default: break;
+        }
+    }
+}
+
+std::unique_ptr<platform::FormPeer> WebServices::createPeer(platform::Form& form) {
+    return std::make_unique<WebFormPeer>(form, *this);
+}
+
+platform::MsgResult WebServices::MsgBox(const platform::MsgBoxRequest& request) {
+    const page::Id box = ++lastBox_;
+    page::paintAll();
+    page::openBox(box, request.title, request.prompt, iconName(request.icon),
+                  request.buttons == platform::MsgButtons::YesNo, request.defaultIsNo);
+    ++openBoxes_;
+    // Timers tick while the box is up; the box's own loop runs them.
+    while (!answers_.contains(box)) {
+        page::paintAll();
+        page::waitForEvent();
+        page::Event event;
+        while (!answers_.contains(box) && page::takeEvent(event)) handle(event);
+    }
+    --openBoxes_;
+    page::closeBox(box);
+    const platform::MsgResult answer = answers_.at(box);
+    answers_.erase(box);
+    return answer;
+}
+
+void WebServices::Sleep(uint32_t milliseconds) {
+    // Nothing is handled and nothing repainted meanwhile; what the player
+    // does stays queued for afterwards.
+    page::sleep(milliseconds);
+}
+
+void WebServices::DoEvents() {
+    page::paintAll();
+    page::yieldOnce();
+    handlePending();
+}
+
+float WebServices::TimeOfDay() { return static_cast<float>(page::secondsSinceMidnight()); }
+
+void WebServices::Randomize() {
+    random_.seed(static_cast<std::mt19937::result_type>(std::fmod(page::entropy(), 4294967296.0)));
+}
+
+float WebServices::Rnd() { return platform::unitFloat(static_cast<uint32_t>(random_())); }
+
+void WebServices::SendKeys(const std::string& keys) {
+    std::string key;
+    for (const char c : keys) key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (key == "{ESC}" || key == "{ESCAPE}") page::queueEscape();
+}
+
+void WebServices::End(platform::ExitStatus status) {
+    // Every save was made durable when it was written (fsync waits for
+    // IndexedDB); the windows go and the stack stays parked for good, so no
+    // close handler, timer or later statement runs.
+    page::showEnded(static_cast<int>(status));
+    for (;;) page::park();
+}
+
+float WebServices::ScreenWidthTwips() { return toTwips(page::screenWidth()); }
+float WebServices::ScreenHeightTwips() { return toTwips(page::screenHeight()); }
+
+platform::InstanceCheck WebServices::PreviousInstance(const std::filesystem::path& recordFile) {
+    switch (page::takeGuard("mochitama " + recordFile.string())) {
+        case 0: return platform::InstanceCheck::Alone;
+        case 1: return platform::InstanceCheck::AnotherRuns;
+        default: return platform::InstanceCheck::CannotTell;
+    }
+}
+
+std::filesystem::path WebServices::ProgramDirectory() { return kProgramDirectory; }
+
+// The page has no home beside the program's own store.
+std::optional<std::filesystem::path> WebServices::UserDataDirectory() { return std::nullopt; }
+
+void WebServices::SetCurrentDirectory(const std::filesystem::path& directory) {
+    [[maybe_unused]] const int ignored = ::chdir(directory.c_str());
+}
+
+}  // namespace web
