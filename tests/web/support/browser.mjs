@@ -2,7 +2,7 @@
 // reader user would: every window, button, menu and message box is found by
 // its role and accessible name.
 import assert from 'node:assert/strict';
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdir, mkdtemp, rm } from 'node:fs/promises';
 import { existsSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -215,4 +215,27 @@ export class Game {
   assertNoPageErrors() {
     assert.deepEqual(this.errors, [], 'the page threw');
   }
+
+  // Runs the steps; a failure says what the page showed and logged, and
+  // leaves a screenshot in MOCHITAMA_WEB_ARTEFACTS (or the temporary folder).
+  async diagnose(what, steps) {
+    try {
+      return await steps();
+    } catch (error) {
+      let extra = '';
+      try {
+        const dir = process.env.MOCHITAMA_WEB_ARTEFACTS || os.tmpdir();
+        await mkdir(dir, { recursive: true });
+        const shot = path.join(dir, `${what.replace(/[^\w-]+/g, '_')}.png`);
+        await this.page.screenshot({ path: shot });
+        extra = `\nscreenshot: ${shot}\n--- what the page showed\n${(await this.timeline()).summary()}`;
+      } catch (inner) {
+        extra = `\n(no screenshot or timeline: ${inner.message})`;
+      }
+      error.message += `${extra}\n--- page errors and console\n${this.report()}`;
+      throw error;
+    }
+  }
 }
+
+export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
