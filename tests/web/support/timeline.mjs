@@ -132,6 +132,8 @@ export class WindowHistory {
         found.push(new Span(s.t, s.until, [s]));
       }
     }
+    // A change cut short by the window going was never seen either.
+    if (found.length > 1 && found[found.length - 1].duration < shortest) found.pop();
     return found;
   }
 
