@@ -84,6 +84,40 @@ export async function openGame(context, url, { initScripts = [] } = {}) {
   return game;
 }
 
+// The record files the site keeps in IndexedDB, read from a page of the same
+// origin that runs no game: [{ path, timestamp, text }]. Emscripten's IDBFS
+// keeps one database per mount point, each file in the store FILE_DATA under
+// its path.
+export async function storedRecordFiles(context, url) {
+  const page = await context.newPage();
+  try {
+    await page.goto(new URL('no-game-here', url).href);
+    return await page.evaluate(async () => {
+      const request = (r) => new Promise((resolve, reject) => {
+        r.onsuccess = () => resolve(r.result);
+        r.onerror = () => reject(r.error);
+      });
+      const found = [];
+      for (const { name } of await indexedDB.databases()) {
+        const db = await request(indexedDB.open(name));
+        if (db.objectStoreNames.contains('FILE_DATA')) {
+          const store = db.transaction('FILE_DATA').objectStore('FILE_DATA');
+          const keys = await request(store.getAllKeys());
+          for (const key of keys.filter((k) => String(k).endsWith('/MT.INI'))) {
+            const entry = await request(store.get(key));
+            const bytes = entry.contents instanceof Uint8Array ? entry.contents : new Uint8Array(entry.contents || []);
+            found.push({ path: String(key), timestamp: Number(entry.timestamp), text: new TextDecoder().decode(bytes) });
+          }
+        }
+        db.close();
+      }
+      return found;
+    });
+  } finally {
+    await page.close();
+  }
+}
+
 export function assertLasts(duration, expected, what) {
   assert.ok(duration >= expected - EARLY_MS && duration <= expected + LATE_MS,
     `${what}: ${duration.toFixed(0)} ms, not ${expected} (-${EARLY_MS}/+${LATE_MS})`);
