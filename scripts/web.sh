@@ -31,12 +31,7 @@ if ! [[ "$port" =~ ^[1-9][0-9]{0,4}$ ]] || ((port > 65535)); then
 fi
 
 scripts/setup.sh web
-if [[ -f build-web/CMakeCache.txt ]]; then
-    # An existing build keeps its own choice of test suites.
-    cmake --preset web >/dev/null
-else
-    cmake --preset web -DMOCHITAMA_BUILD_TESTS=OFF >/dev/null
-fi
+cmake --preset web >/dev/null
 cmake --build --preset web --target mochitama_site
 
 # A port that is taken (or below 1024 without root) would otherwise end in
