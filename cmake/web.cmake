@@ -1,9 +1,13 @@
 # Settings of the WebAssembly tree (emscripten), made before any target.
 
-# The game ends itself by unwinding, and the tests catch what they throw;
-# emscripten leaves catching off unless asked, in both compile and link.
-add_compile_options(-fexceptions)
-add_link_options(-fexceptions)
+# The headless backend ends a game by unwinding, and the tests catch what
+# they throw; emscripten leaves catching off unless asked, in both compile
+# and link. The page's program never unwinds (its End parks the stack), so
+# a tree without the tests builds without exceptions: smaller and faster.
+if(MOCHITAMA_BUILD_TESTS)
+  add_compile_options(-fexceptions)
+  add_link_options(-fexceptions)
+endif()
 
 # node runs the programs. Its own fetch, on by default in newer node,
 # makes emscripten 3.1.6's loader take node for a browser.

@@ -14,7 +14,8 @@ if [[ -n "${MOCHITAMA_WERROR:-}" ]]; then
     configure_options+=("-DMOCHITAMA_WERROR=${MOCHITAMA_WERROR}")
 fi
 
-scripts/setup.sh play test
+# The web set too: the test suite builds the page and plays it in a browser (tests/web).
+scripts/setup.sh play test web
 cmake --preset default "${configure_options[@]}"
 cmake --build --preset default
 ctest --preset default --no-tests=error "$@"

@@ -11,6 +11,8 @@ target_link_options(mochitama PRIVATE
   # One stack for all game code, suspended whenever the program waits.
   -sASYNCIFY=1
   -sASYNCIFY_STACK_SIZE=65536
+  # The record store's own asynchronous import (fsync's is emscripten's).
+  -sASYNCIFY_IMPORTS=mochitama_open_storage
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=0
   -sALLOW_MEMORY_GROWTH=1

@@ -1,38 +1,78 @@
 // The record store: the page's file system kept in IndexedDB (IDBFS). A write
-// is durable when fsync returns: fsync waits for IndexedDB to take the whole
-// store in one transaction, so a closed tab or a reload never keeps half a
-// file. When the browser refuses the store (a private window, blocked site
-// data, a full quota), every fsync fails with the reason, and the game says
-// so as it does for a disk that refuses a save.
+// is durable when fsync returns: fsync waits until IndexedDB has taken the
+// whole store in one transaction, so a closed tab or a reload never keeps
+// half a save. When the browser refuses the store (a private window, blocked
+// site data, a full quota), every fsync fails with the reason, and the game
+// says so as it does for a disk that refuses a save.
 mergeInto(LibraryManager.library, {
+  $MochitamaStore__deps: ['$FS', '$IDBFS'],
   $MochitamaStore: {
     refusal: 0,
+    pending: null,
     // The errno a refusal reads as.
     errnoOf: function(error) {
-      var name = error && error.name;
-      if (name === 'QuotaExceededError') return {{{ cDefine('ENOSPC') }}};
-      if (name === 'SecurityError' || name === 'InvalidStateError' || name === 'NotAllowedError' ||
-          name === 'UnknownError' || !name)
-        return {{{ cDefine('EACCES') }}};
-      return {{{ cDefine('EIO') }}};
+      if (error && error.name === 'QuotaExceededError') return {{{ cDefine('ENOSPC') }}};
+      return {{{ cDefine('EACCES') }}};
+    },
+    // One sync at a time (the program waits for each); its callback is
+    // called once, with the first error.
+    finish: function(error) {
+      var callback = MochitamaStore.pending;
+      MochitamaStore.pending = null;
+      if (callback) callback(error || null);
+    },
+    sync: function(populate, callback) {
+      MochitamaStore.pending = callback;
+      try {
+        FS.syncfs(populate, MochitamaStore.finish);
+      } catch (error) {
+        MochitamaStore.finish(error);
+      }
+    },
+    // IDBFS reports neither a transaction that aborts (a full quota) nor a
+    // request that fails, and would wait for ever or call it a success:
+    // every transaction on the store is watched here, and a failed one is
+    // rolled back whole.
+    watch: function(db) {
+      var open = db.transaction.bind(db);
+      db.transaction = function(names, mode) {
+        var transaction = open(names, mode);
+        transaction.addEventListener('abort', function() {
+          MochitamaStore.finish(transaction.error || new DOMException('aborted', 'AbortError'));
+        });
+        transaction.addEventListener('error', function(event) {
+          MochitamaStore.finish(event.target.error || transaction.error || new DOMException('failed', 'UnknownError'));
+          try {
+            transaction.abort();
+          } catch (ignored) {
+            // already finished
+          }
+        });
+        return transaction;
+      };
+      return db;
     },
   },
 
+  // Mounts the store at `directory` with what IndexedDB holds. The page
+  // began opening the database beside the program's download
+  // (Module.recordStore, from desktop.js).
   mochitama_open_storage__deps: ['$FS', '$IDBFS', '$MochitamaStore'],
   mochitama_open_storage: function(directory) {
     var path = UTF8ToString(directory);
     return Asyncify.handleSleep(function(wakeUp) {
-      var done = function(error) {
+      var refuse = function(error) {
         MochitamaStore.refusal = error ? MochitamaStore.errnoOf(error) : 0;
         wakeUp(MochitamaStore.refusal);
       };
-      try {
+      Promise.resolve(Module['recordStore']).then(function(opened) {
+        if (!opened || opened.error || !opened.db) return refuse(opened ? opened.error || new Error('no store') : new Error('no store'));
+        if (opened.db.version !== IDBFS.DB_VERSION) return refuse(new Error('the store has another layout'));
+        IDBFS.dbs[path] = MochitamaStore.watch(opened.db);
         FS.mkdir(path);
         FS.mount(IDBFS, {}, path);
-        FS.syncfs(true, done);
-      } catch (error) {
-        done(error);
-      }
+        MochitamaStore.sync(true, refuse);
+      }, refuse);
     });
   },
 
@@ -40,29 +80,16 @@ mergeInto(LibraryManager.library, {
   fd_sync__sig: 'ii',
   fd_sync__deps: ['$FS', '$SYSCALLS', '$MochitamaStore'],
   fd_sync: function(fd) {
-    var stream;
     try {
-      stream = SYSCALLS.getStreamFromFD(fd);
+      SYSCALLS.getStreamFromFD(fd);
     } catch (error) {
       return error.errno || {{{ cDefine('EBADF') }}};
     }
     return Asyncify.handleSleep(function(wakeUp) {
-      if (MochitamaStore.refusal !== 0) {
-        wakeUp(MochitamaStore.refusal);
-        return;
-      }
-      var mount = stream.node.mount;
-      if (!mount.type.syncfs) {
-        wakeUp(0);
-        return;
-      }
-      try {
-        mount.type.syncfs(mount, false, function(error) {
-          wakeUp(error ? MochitamaStore.errnoOf(error) : 0);
-        });
-      } catch (error) {
-        wakeUp(MochitamaStore.errnoOf(error));
-      }
+      if (MochitamaStore.refusal !== 0) return wakeUp(MochitamaStore.refusal);
+      MochitamaStore.sync(false, function(error) {
+        wakeUp(error ? MochitamaStore.errnoOf(error) : 0);
+      });
     });
   },
 });

@@ -164,8 +164,8 @@ platform::InstanceCheck WebServices::PreviousInstance(const std::filesystem::pat
 
 std::filesystem::path WebServices::ProgramDirectory() { return kProgramDirectory; }
 
-// The page has no home beside the program's own store.
-std::optional<std::filesystem::path> WebServices::UserDataDirectory() { return std::nullopt; }
+// The page's one store is the player's own: there is nowhere else to move to.
+std::optional<std::filesystem::path> WebServices::UserDataDirectory() { return kProgramDirectory; }
 
 void WebServices::SetCurrentDirectory(const std::filesystem::path& directory) {
     [[maybe_unused]] const int ignored = ::chdir(directory.c_str());

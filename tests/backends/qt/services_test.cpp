@@ -17,6 +17,7 @@
 
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
+#include "platform/random.h"
 #include "qt_test_forms.h"
 
 namespace qt_test {
@@ -181,9 +182,9 @@ TEST_F(ServicesTest, SendKeysAnswersAnOpenBoxLikeEscape) {
 // ------------------------------------------------------------ numbers and time
 
 TEST(Random, NeverOneNeverNegative) {
-    EXPECT_EQ(qt_backend::unitFloat(0), 0.0f);
-    EXPECT_LT(qt_backend::unitFloat(0xFFFFFFFFu), 1.0f);
-    EXPECT_GT(qt_backend::unitFloat(0xFFFFFFFFu), 0.9999f);
+    EXPECT_EQ(platform::unitFloat(0), 0.0f);
+    EXPECT_LT(platform::unitFloat(0xFFFFFFFFu), 1.0f);
+    EXPECT_GT(platform::unitFloat(0xFFFFFFFFu), 0.9999f);
 }
 
 TEST_F(ServicesTest, RndIsUniformAndRandomizeReseeds) {
