@@ -591,6 +591,7 @@ const mochitamaDesktop = (() => {
     box.style.zIndex = String(++stacking);
     screen().append(shield, box);
     boxes.push(record);
+    document.body.classList.add('modal');
     placeBox(box);
     preferred.focus({ preventScroll: true });
   }
@@ -605,13 +606,17 @@ const mochitamaDesktop = (() => {
     box.style.top = Math.max(0, Math.round(top)) + 'px';
   }
 
-  function answerBox(record, answer) {
-    const index = boxes.indexOf(record);
-    if (index < 0) return;
-    // Gone at once, as a clicked box is; the program takes the answer in turn.
-    boxes.splice(index, 1);
+  function removeBox(record) {
+    boxes.splice(boxes.indexOf(record), 1);
     record.element.remove();
     record.shield.remove();
+    document.body.classList.toggle('modal', boxes.length > 0);
+  }
+
+  function answerBox(record, answer) {
+    if (!boxes.includes(record)) return;
+    // Gone at once, as a clicked box is; the program takes the answer in turn.
+    removeBox(record);
     push(Kind.Answer, record.id, answer);
     if (boxes.length > 0) {
       boxes[boxes.length - 1].element.querySelector('button.default').focus({ preventScroll: true });
@@ -622,10 +627,7 @@ const mochitamaDesktop = (() => {
 
   function closeBox(id) {
     const record = boxes.find((box) => box.id === id);
-    if (!record) return;
-    boxes.splice(boxes.indexOf(record), 1);
-    record.element.remove();
-    record.shield.remove();
+    if (record) removeBox(record);
   }
 
   function boxKey(e) {
@@ -805,10 +807,7 @@ const mochitamaDesktop = (() => {
     queue.length = 0;
     for (const handle of timers.values()) clearInterval(handle);
     timers.clear();
-    for (const record of boxes.splice(0)) {
-      record.element.remove();
-      record.shield.remove();
-    }
+    for (const record of boxes.slice()) removeBox(record);
     for (const id of Array.from(windows.keys())) closeWindow(id);
     for (const release of guardReleases.splice(0)) release();
     const notice = element('section', 'ended', { role: 'status' });
