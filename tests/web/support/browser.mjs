@@ -118,6 +118,36 @@ export async function storedRecordFiles(context, url) {
   }
 }
 
+// Puts a record file into the site's store before the game starts, as a
+// player with the browser's tools might have edited it: IDBFS's layout
+// (database /mochitama, version 21, store FILE_DATA keyed by path).
+export async function storeRecordFile(context, url, bytes) {
+  const page = await context.newPage();
+  try {
+    await page.goto(new URL('no-game-here', url).href);
+    await page.evaluate(async (contents) => {
+      const db = await new Promise((resolve, reject) => {
+        const open = indexedDB.open('/mochitama', 21);
+        open.onupgradeneeded = () => {
+          open.result.createObjectStore('FILE_DATA').createIndex('timestamp', 'timestamp', { unique: false });
+        };
+        open.onsuccess = () => resolve(open.result);
+        open.onerror = () => reject(open.error);
+      });
+      await new Promise((resolve, reject) => {
+        const transaction = db.transaction('FILE_DATA', 'readwrite');
+        transaction.objectStore('FILE_DATA').put(
+          { timestamp: new Date(), mode: 0o100644, contents: new Uint8Array(contents) }, '/mochitama/MT.INI');
+        transaction.oncomplete = resolve;
+        transaction.onerror = () => reject(transaction.error);
+      });
+      db.close();
+    }, Array.from(bytes));
+  } finally {
+    await page.close();
+  }
+}
+
 export function assertLasts(duration, expected, what) {
   assert.ok(duration >= expected - EARLY_MS && duration <= expected + LATE_MS,
     `${what}: ${duration.toFixed(0)} ms, not ${expected} (-${EARLY_MS}/+${LATE_MS})`);
