@@ -121,6 +121,17 @@ chmod 1777 "$machine/tmp"
 
 in_machine() { chroot "$machine" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 
+# What this machine's network trusts (a proxy that inspects TLS has its own
+# certificate authority) belongs to the machine, not to the project: a
+# machine of this kind trusts it. The fresh one gets it for node (npm), which
+# reads no system store of its own; apt uses the plain http mirror.
+trust=()
+if [[ -r /etc/ssl/certs/ca-certificates.crt ]]; then
+    mkdir -p "$machine/etc/fresh-machine"
+    cp /etc/ssl/certs/ca-certificates.crt "$machine/etc/fresh-machine/network-ca.crt"
+    trust=(NODE_EXTRA_CA_CERTS=/etc/fresh-machine/network-ca.crt)
+fi
+
 if [[ -n "$user" ]]; then
     home="/home/$user"
     say "adding the user $user, who may use sudo"
@@ -160,10 +171,10 @@ shell_command='cd "$1" && shift && exec bash -c "$*"'
 if [[ -n "$user" ]]; then
     as_user=(setpriv "--reuid=$uid" "--regid=$gid" --init-groups
         /usr/bin/env -i "HOME=$home" "USER=$user" "LOGNAME=$user" SHELL=/bin/bash
-        PATH=/usr/local/bin:/usr/bin:/bin "TERM=${TERM:-dumb}")
+        PATH=/usr/local/bin:/usr/bin:/bin "TERM=${TERM:-dumb}" "${trust[@]}")
 else
     as_user=(/usr/bin/env -i HOME=/root USER=root LOGNAME=root SHELL=/bin/bash
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "TERM=${TERM:-dumb}")
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "TERM=${TERM:-dumb}" "${trust[@]}")
 fi
 
 say "running as ${user:-root} in $target: $*"
