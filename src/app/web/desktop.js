@@ -122,7 +122,8 @@ const mochitamaDesktop = (() => {
     if (icon) bar.append(element('img', 'icon', { src: 'mochitama.svg', alt: '', draggable: 'false' }));
     win.captionElement = element('span', 'caption');
     bar.append(win.captionElement);
-    const close = element('button', 'close', { 'aria-label': '閉じる', title: '閉じる', tabindex: '-1' });
+    // Reachable with Tab too: the browser keeps Alt+F4 for itself.
+    const close = element('button', 'close', { 'aria-label': '閉じる', title: '閉じる', type: 'button' });
     close.addEventListener('click', () => push(Kind.Close, win.id));
     close.addEventListener('pointerdown', (e) => e.stopPropagation());
     bar.append(close);
@@ -685,7 +686,7 @@ const mochitamaDesktop = (() => {
     // Keys reach the window only when no button holds the focus; a focused
     // button takes Enter and Space itself and leaves the rest unused.
     const focused = document.activeElement;
-    if (focused && focused.tagName === 'BUTTON' && win.client.contains(focused)) {
+    if (focused && focused.tagName === 'BUTTON' && win.element.contains(focused)) {
       if (e.key === 'Enter' && !e.repeat) {
         e.preventDefault();
         focused.click();
@@ -710,7 +711,7 @@ const mochitamaDesktop = (() => {
       }
       if (win === null) return;
       const focused = document.activeElement;
-      if (focused && focused.tagName === 'BUTTON' && win.client.contains(focused)) return;
+      if (focused && focused.tagName === 'BUTTON' && win.element.contains(focused)) return;
       push(Kind.KeyDown, win.id, 27, 0);
     });
   }
