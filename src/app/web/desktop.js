@@ -827,33 +827,6 @@ const mochitamaDesktop = (() => {
     return new Promise(() => {});
   }
 
-  // The record store's database, opened as soon as the page starts, beside
-  // the program's download: a first visit creates it, which takes a while.
-  // The layout is emscripten's IDBFS (version 21, one store with a timestamp
-  // index); the program checks the version before it takes the database.
-  function openRecordStore(name) {
-    return new Promise((resolve) => {
-      let request;
-      try {
-        request = indexedDB.open(name, 21);
-      } catch (error) {
-        resolve({ error });
-        return;
-      }
-      request.onupgradeneeded = () => {
-        const db = request.result;
-        const store = db.objectStoreNames.contains('FILE_DATA') ? request.transaction.objectStore('FILE_DATA')
-          : db.createObjectStore('FILE_DATA');
-        if (!store.indexNames.contains('timestamp')) store.createIndex('timestamp', 'timestamp', { unique: false });
-      };
-      request.onsuccess = () => resolve({ db: request.result });
-      request.onerror = (event) => {
-        event.preventDefault();
-        resolve({ error: request.error });
-      };
-    });
-  }
-
   document.addEventListener('keydown', onKeyDown);
   document.addEventListener('pointerdown', (e) => {
     if (openMenu !== null && !openMenu.popup.contains(e.target)) closeMenu();
@@ -867,6 +840,6 @@ const mochitamaDesktop = (() => {
     windowTop: (id) => windows.get(id).top,
     addControl, setControlText, setControlShown, setControlColors, setControlFont, setControlAlignment,
     setControlPlace, setControlOrder, addMenu, setMenu, setTimer, openBox, closeBox,
-    screenWidth, screenHeight, secondsSinceMidnight, entropy, takeGuard, showEnded, park, openRecordStore,
+    screenWidth, screenHeight, secondsSinceMidnight, entropy, takeGuard, showEnded, park,
   };
 })();
