@@ -70,11 +70,12 @@ async function firstVisit(browser, url) {
   const page = await context.newPage();
   let bytes = 0;
   const sizes = {};
+  // What came over the wire, headers included, as the browser counted it.
   page.on('requestfinished', async (request) => {
-    const response = await request.response();
-    const body = response ? await response.body().catch(() => Buffer.alloc(0)) : Buffer.alloc(0);
-    bytes += body.length;
-    sizes[new URL(request.url()).pathname] = body.length;
+    const size = await request.sizes();
+    const total = size.responseBodySize + size.responseHeadersSize;
+    bytes += total;
+    sizes[new URL(request.url()).pathname] = total;
   });
   await page.addInitScript(() => {
     window.paints = [];
@@ -85,7 +86,7 @@ async function firstVisit(browser, url) {
   await page.goto(url);
   await page.getByText('ま', { exact: true }).waitFor();
   await page.waitForFunction(() => document.fonts.status === 'loaded' && window.paints.length > 0);
-  await page.waitForTimeout(300);
+  await page.waitForTimeout(500);
   const paint = await page.evaluate(() => Math.max(...window.paints));
   await context.close();
   return { paint, bytes, sizes };
@@ -162,7 +163,8 @@ try {
   console.log(`  title window painted: ${ms(result.firstPaintMs.game)}`);
   console.log(`  bare page painted:    ${ms(result.firstPaintMs.bare)}`);
   console.log(`  ratio of the medians: ${result.ratio.toFixed(2)}`);
-  console.log(`  first visit transfers ${result.firstVisitBytes} bytes`);
+  console.log(`  first visit transfers ${result.firstVisitBytes} bytes:`);
+  for (const [name, size] of Object.entries(result.transferred)) console.log(`    ${name}: ${size}`);
   for (const [name, size] of Object.entries(result.files)) console.log(`  ${name}: ${size.raw} bytes, ${size.gzip} gzipped`);
   console.log(`  idle ${result.idle.seconds} s at the opening question: main-thread tasks ${result.idle.taskMs.toFixed(1)} ms, ` +
     `script ${result.idle.scriptMs.toFixed(1)} ms`);
