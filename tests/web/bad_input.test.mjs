@@ -2,30 +2,18 @@
 // reload in the middle of a save, and clicks and keys hammered while the
 // game is frozen. Each gets a clear answer, and nothing saved is lost.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  MAIN, MAIN_TIME_ATTACK, YES, launch, openGame, pause, serveSite, storeRecordFile, storedRecordFiles,
-} from './support/browser.mjs';
+import { MAIN, MAIN_TIME_ATTACK, YES, openGame, pause, storeRecordFile, storedRecordFiles } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import { SURRENDER, assertEnded, refuseClose, startGame, toOpeningQuestion } from './support/player.mjs';
 
-let site;
-let browser;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
-});
+const browser = servedBrowser();
 
 const encode = (text) => new TextEncoder().encode(text);
 
 async function recordText(context) {
-  const files = await storedRecordFiles(context, site.url);
+  const files = await storedRecordFiles(context, browser.url);
   assert.equal(files.length, 1, `record files in the store: ${JSON.stringify(files)}`);
   return files[0].text;
 }
@@ -38,8 +26,8 @@ test('nonsense in the record file reads as the defaults, and a save keeps the re
   const context = await freshContext();
   const nonsense = ';\r\n; edited by hand\r\n[Kousan]\r\nKaisu = lots\r\n[Time]\r\n1st = -fast-\r\n' +
     'garbage line without a key\r\n\u0000\u00ff\u00fe\r\n';
-  await storeRecordFile(context, site.url, encode(nonsense));
-  const game = await openGame(context, site.url);
+  await storeRecordFile(context, browser.url, encode(nonsense));
+  const game = await openGame(context, browser.url);
   await game.diagnose('nonsense-record', async () => {
     // The best time is the default's, not a crash or a blank.
     await toOpeningQuestion(game, { timeAttack: true });
@@ -63,8 +51,8 @@ test('nonsense in the record file reads as the defaults, and a save keeps the re
 test('a record file over a megabyte is taken for damaged: defaults, and the save is refused, not made', { timeout: 90000 }, async () => {
   const context = await freshContext();
   const huge = encode('[Kousan]\r\nKaisu = 5\r\n' + ';'.repeat(1024 * 1024));
-  await storeRecordFile(context, site.url, huge);
-  const game = await openGame(context, site.url);
+  await storeRecordFile(context, browser.url, huge);
+  const game = await openGame(context, browser.url);
   await game.diagnose('huge-record', async () => {
     await toOpeningQuestion(game);
     await startGame(game);
@@ -77,7 +65,7 @@ test('a record file over a megabyte is taken for damaged: defaults, and the save
     await game.answerBox('.INI Write Error');
     await assertEnded(game);
   });
-  const files = await storedRecordFiles(context, site.url);
+  const files = await storedRecordFiles(context, browser.url);
   assert.equal(files[0].text.length, huge.length, 'the damaged file was rewritten');
   await context.close();
 });
@@ -99,7 +87,7 @@ function reloadInsideAWrite() {
 
 test('a reload in the middle of a save keeps the old file or the new one, whole, and leaves no temporary', { timeout: 240000 }, async () => {
   const context = await freshContext();
-  const game = await openGame(context, site.url, { initScripts: [reloadInsideAWrite] });
+  const game = await openGame(context, browser.url, { initScripts: [reloadInsideAWrite] });
   // The file the first start makes.
   await toOpeningQuestion(game);
   let before = await recordText(context);
@@ -164,7 +152,7 @@ function refuseAWrite() {
 test('a write the browser refuses halfway through a save is told, and the old file stays whole', { timeout: 120000 }, async () => {
   for (const write of [1, 2]) {
     const context = await freshContext();
-    const game = await openGame(context, site.url, { initScripts: [refuseAWrite] });
+    const game = await openGame(context, browser.url, { initScripts: [refuseAWrite] });
     await game.diagnose(`refused-write-${write}`, async () => {
       await toOpeningQuestion(game);
       const before = await recordText(context);
@@ -185,7 +173,7 @@ test('a write the browser refuses halfway through a save is told, and the old fi
 
 test('clicks and keys hammered while the window is frozen are dropped, and the game goes on', { timeout: 90000 }, async () => {
   const context = await freshContext();
-  const game = await openGame(context, site.url);
+  const game = await openGame(context, browser.url);
   await game.diagnose('hammered-while-frozen', async () => {
     await toOpeningQuestion(game);
     await startGame(game);

@@ -3,36 +3,25 @@
 // back, and the Home key solves it. One game walks through all of them in
 // order, as a player who tries again would.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  MAIN, assertLasts, launch, openGame, pause, serveSite,
-} from './support/browser.mjs';
+import { MAIN, assertLasts, openGame, pause } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import {
   CIPHER, CIPHER_INTRO, EXIT, SURRENDER, cipherWindow, openTheCipher, prayAndTakeTheNextStep, refuseClose, startGame,
   toOpeningQuestion,
 } from './support/player.mjs';
 import { COLOURS } from './support/timeline.mjs';
 
-let site;
-let browser;
 let game;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-  game = await openGame(browser.context, site.url);
+const browser = servedBrowser(async () => {
+  game = await openGame(browser.context, browser.url);
   await game.diagnose('cipher-setup', async () => {
     await toOpeningQuestion(game);
     await startGame(game);
     await refuseClose(game, MAIN, 7);
     await prayAndTakeTheNextStep(game, MAIN);
   });
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
 });
 
 // Back at the main window with the cipher still to solve.

@@ -3,32 +3,20 @@
 // whose pauses take no input, the close waits for their end, and the records
 // are written all the same.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  CLOSE, MAIN_TIME_ATTACK, assertLasts, launch, openGame, pause, serveSite,
-} from './support/browser.mjs';
+import { CLOSE, MAIN_TIME_ATTACK, assertLasts, openGame, pause } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import {
   CONGRATULATION, EXIT, assertEnded, timeAttackToTheCongratulation, toOpeningQuestion,
 } from './support/player.mjs';
 
-let site;
-let browser;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
-});
+const browser = servedBrowser();
 
 const PARTING = [['それでわん', 'それじゃぁ、またね(^^)/~~~'], ['をいをい(^^;', 'ていうか、そこは終了ボタンじゃないでしょ！(汗)']];
 
 test('closes after the congratulation are refused; one during the results waits for their end', { timeout: 200000 }, async () => {
-  const game = await openGame(browser.context, site.url);
+  const game = await openGame(browser.context, browser.url);
   await game.diagnose('close-during-results', async () => {
     await timeAttackToTheCongratulation(game);
     await game.answerBox('最後だよ', 'OK', { text: 'それじゃぁ。『終了』ボタンを押すべし！' });

@@ -1,32 +1,20 @@
 // A complete normal run on the page, played as a person would, every timed
 // beat checked from what the page showed and when.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  MAIN, TITLE_WINDOW, assertLasts, launch, openGame, pause, serveSite,
-} from './support/browser.mjs';
+import { MAIN, TITLE_WINDOW, assertLasts, openGame, pause } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import {
   CIPHER, CONGRATULATION, EXIT, assertEnded, chaseToTheDefeat, cipherWindow, finishingClick, leaveAfterTheLastPrompt,
   openTheCipher, prayAndTakeTheNextStep, refuseClose, solveTheCipher, startGame, toOpeningQuestion,
 } from './support/player.mjs';
 import { COLOURS } from './support/timeline.mjs';
 
-let site;
-let browser;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
-});
+const browser = servedBrowser();
 
 test('a complete normal run, beat by beat', { timeout: 200000 }, async () => {
-  const game = await openGame(browser.context, site.url);
+  const game = await openGame(browser.context, browser.url);
   await game.diagnose('normal-run', async () => {
     await toOpeningQuestion(game);
     const question = await game.lines(MAIN);

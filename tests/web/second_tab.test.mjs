@@ -2,25 +2,13 @@
 // second-copy error and ends without a window of the game; the first plays
 // on. Once the first game has ended, or its tab is closed, another tab plays.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  MAIN, TITLE_WINDOW, launch, openGame, serveSite, storedRecordFiles,
-} from './support/browser.mjs';
+import { MAIN, TITLE_WINDOW, openGame, storedRecordFiles } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import { assertEnded, startGame, toOpeningQuestion } from './support/player.mjs';
 
-let site;
-let browser;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
-});
+const browser = servedBrowser();
 
 async function assertRefused(second) {
   await second.answerBox('二重起動ERROR', 'OK', { text: '『もちたま』の二重起動は出来ません' });
@@ -31,16 +19,16 @@ async function assertRefused(second) {
 }
 
 test('a second tab only says so; the first plays on, and after its end a reload plays', { timeout: 90000 }, async () => {
-  const first = await openGame(browser.context, site.url);
+  const first = await openGame(browser.context, browser.url);
   let second;
   await first.diagnose('second-tab-first', async () => {
     await toOpeningQuestion(first);
-    const stored = await storedRecordFiles(browser.context, site.url);
+    const stored = await storedRecordFiles(browser.context, browser.url);
     assert.equal(stored.length, 1, `record files: ${JSON.stringify(stored)}`);
     assert.match(stored[0].text, /\[Tyutai\]\r?\nKaisu ?= ?0\r?\n/);
-    second = await openGame(browser.context, site.url);
+    second = await openGame(browser.context, browser.url);
     await second.diagnose('second-tab-second', () => assertRefused(second));
-    assert.deepEqual(await storedRecordFiles(browser.context, site.url), stored, 'the second tab wrote');
+    assert.deepEqual(await storedRecordFiles(browser.context, browser.url), stored, 'the second tab wrote');
 
     // The first copy is untouched and still takes input.
     assert.equal(await first.gameState(), 'running');
@@ -53,7 +41,7 @@ test('a second tab only says so; the first plays on, and after its end a reload 
     await first.clickButton(MAIN, 'はい');
     await first.answerBox('Welcome to もちたま', 'OK', { text: 'あ・・・そう？根性なしねぇ。じゃぁね。' });
     await assertEnded(first);
-    const quit = await storedRecordFiles(browser.context, site.url);
+    const quit = await storedRecordFiles(browser.context, browser.url);
     assert.match(quit[0].text, /\[Tyutai\]\r?\nKaisu ?= ?1\r?\n/, 'the quit was not counted');
   });
   await second.diagnose('second-tab-after-the-end', async () => {
@@ -67,13 +55,13 @@ test('a second tab only says so; the first plays on, and after its end a reload 
 });
 
 test('closing the tab that plays lets another tab play', { timeout: 60000 }, async () => {
-  const first = await openGame(browser.context, site.url);
+  const first = await openGame(browser.context, browser.url);
   await first.diagnose('closed-tab-first', () => toOpeningQuestion(first));
-  const second = await openGame(browser.context, site.url);
+  const second = await openGame(browser.context, browser.url);
   await second.diagnose('closed-tab-second', () => assertRefused(second));
 
   await first.page.close();
-  const third = await openGame(browser.context, site.url);
+  const third = await openGame(browser.context, browser.url);
   await third.diagnose('closed-tab-third', async () => {
     await toOpeningQuestion(third);
     await third.clickButton(MAIN, 'いいえ');
@@ -85,7 +73,7 @@ test('closing the tab that plays lets another tab play', { timeout: 60000 }, asy
 });
 
 test('a reload of the playing tab is not a second copy', { timeout: 60000 }, async () => {
-  const tab = await openGame(browser.context, site.url);
+  const tab = await openGame(browser.context, browser.url);
   await tab.diagnose('reload-playing-tab', async () => {
     await toOpeningQuestion(tab);
     await tab.reload();

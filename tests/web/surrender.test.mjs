@@ -2,29 +2,18 @@
 // stage reached shown for three seconds, the count kept by the browser from
 // one game to the next; and the Hint menu's one hint and its refusal.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import {
-  MAIN, NO, YES, assertLasts, launch, openGame, pause, serveSite,
-} from './support/browser.mjs';
+import { MAIN, NO, YES, assertLasts, openGame, pause } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 import {
   EXIT, SURRENDER, assertEnded, refuseClose, startGame, toOpeningQuestion,
 } from './support/player.mjs';
 import { COLOURS } from './support/timeline.mjs';
 
-let site;
-let browser;
 let game;
-
-before(async () => {
-  site = await serveSite();
-  browser = await launch();
-  game = await openGame(browser.context, site.url);
-});
-
-after(async () => {
-  await browser?.close();
-  await site?.close();
+const browser = servedBrowser(async () => {
+  game = await openGame(browser.context, browser.url);
 });
 
 const farewell = (count) => `ただいまの降参回数は ${count} 回です。\n次回は頑張ってね。じゃぁ。ぶちっ`;
