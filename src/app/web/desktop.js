@@ -167,6 +167,7 @@ const mochitamaDesktop = (() => {
     win.menuBar = element('div', 'menubar', { role: 'menubar' });
     win.client = element('div', 'client');
     win.client.style.fontFamily = font;
+    win.client.addEventListener('focusin', (e) => { win.lastFocus = e.target; });
     win.client.addEventListener('pointerdown', (e) => {
       if (e.target === win.client) push(Kind.MouseDown, id);
     });
@@ -186,7 +187,17 @@ const mochitamaDesktop = (() => {
     windows.delete(id);
     for (const [controlId, control] of controls) if (control.window === win) controls.delete(controlId);
     for (const menu of win.menus) menus.delete(menu.id);
-    if (activeWindow === win) activeWindow = null;
+    if (activeWindow === win) activateNext();
+  }
+
+  // The window that had the focus has gone: the one on top takes it, as a
+  // desktop's window manager gives it.
+  function activateNext() {
+    activeWindow = null;
+    const next = topShownWindow();
+    if (next === null) return;
+    raise(next);
+    if (boxes.length === 0) focusWindow(next, 0, true);
   }
 
   function layoutWindow(id, l) {
@@ -238,10 +249,13 @@ const mochitamaDesktop = (() => {
   // the button that had it has since gone; with none, the window hears the keys.
   function focusWindow(win, focusId, wasShown) {
     if (boxes.length > 0) return;
-    const focused = document.activeElement;
-    const usable = focused && focused !== win.element && win.client.contains(focused) && !focused.disabled &&
-      focused.offsetParent !== null;
-    if (wasShown && usable) return;
+    const usable = (e) => e && win.client.contains(e) && !e.disabled && e.offsetParent !== null;
+    if (wasShown && usable(document.activeElement)) return;
+    // Back in a window: the button that had the focus there takes it again.
+    if (wasShown && usable(win.lastFocus)) {
+      win.lastFocus.focus({ preventScroll: true });
+      return;
+    }
     const first = controls.get(focusId);
     if (first) {
       first.element.focus({ preventScroll: true });
@@ -258,9 +272,7 @@ const mochitamaDesktop = (() => {
     win.element.hidden = true;
     if (activeWindow === win) {
       win.element.classList.remove('active');
-      activeWindow = null;
-      const next = topShownWindow();
-      if (next) raise(next);
+      activateNext();
     }
   }
 
