@@ -33,8 +33,6 @@ std::optional<platform::MsgResult> answerOf(int32_t code) {
     }
 }
 
-bool isInput(page::EventKind kind) { return kind != page::EventKind::Tick && kind != page::EventKind::Answer; }
-
 }  // namespace
 
 void WebServices::openRecordStore() {
@@ -69,7 +67,7 @@ void WebServices::handle(const page::Event& event) {
         return;
     }
     // A modal box is up: the other windows take no input, as on the desktop.
-    if (openBoxes_ > 0 && isInput(event.kind)) return;
+    if (openBoxes_ > 0) return;
     deliverInput(event, target);
 }
 
