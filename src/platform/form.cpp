@@ -44,14 +44,14 @@ void Form::load() {
 void Form::Show() {
     if (!loaded()) load();
     // Form_Load may have unloaded the form again.
-    if (!loaded()) return;
+    if (!loaded() || !enabled()) return;
     now_.visible = true;
     changed(Property::Visible);
 }
 
 void Form::Hide() {
     if (!loaded()) load();
-    if (!loaded()) return;
+    if (!loaded() || !enabled()) return;
     now_.visible = false;
     changed(Property::Visible);
 }
@@ -98,7 +98,8 @@ void Form::setWidth(float twips) { setGeometryPart(&Geometry::width, twips); }
 void Form::setHeight(float twips) { setGeometryPart(&Geometry::height, twips); }
 
 void Form::userClose() {
-    if (!loaded()) return;
+    // A disabled window takes no input, its close box included.
+    if (!loaded() || !enabled()) return;
     runtime_.dispatch([this] { Unload(unload_mode::kUserClose); });
 }
 

@@ -5,6 +5,7 @@
 
 #include "headless/headless_form_peer.h"
 #include "platform/runtime.h"
+#include "platform/send_keys.h"
 
 namespace headless {
 
@@ -178,9 +179,10 @@ float HeadlessServices::Rnd() {
 void HeadlessServices::SendKeys(const std::string& keys) {
     record({.kind = Event::Kind::SentKeys, .value = keys});
     sentKeys.push_back(keys);
-    if (keys != "{Esc}") return;
-    clock_.post([this] {
-        if (Form* form = focusedForm()) form->keyDown(platform::vk::kEscape, 0);
+    const std::optional<int16_t> key = platform::sentKey(keys);
+    if (!key) return;
+    clock_.post([this, code = *key] {
+        if (Form* form = focusedForm()) form->keyDown(code, 0);
     });
 }
 

@@ -237,8 +237,6 @@ void QtFormPeer::keyPressed(const QKeyEvent& event) {
 }
 
 void QtFormPeer::closeRequested() {
-    // A disabled window takes no input, its close box included.
-    if (!form_.enabled()) return;
     QMetaObject::invokeMethod(
         this, [this] { shared_.coreCalls.run([this] { form_.userClose(); }); }, Qt::QueuedConnection);
 }

@@ -24,6 +24,7 @@
 #include "qt/units.h"
 #include "qt/x11.h"
 #include "platform/random.h"
+#include "platform/send_keys.h"
 
 namespace qt_backend {
 
@@ -86,8 +87,8 @@ void QtServices::Randomize() {
 float QtServices::Rnd() { return platform::unitFloat(static_cast<uint32_t>(random_())); }
 
 void QtServices::SendKeys(const std::string& keys) {
-    QString key = QString::fromStdString(keys).toUpper();
-    if (key != QLatin1String("{ESC}") && key != QLatin1String("{ESCAPE}")) return;
+    // Esc is the one key the game sends.
+    if (platform::sentKey(keys) != platform::vk::kEscape) return;
     // Queued: the key goes to whatever has the focus when it is delivered,
     // after the handler that sent it has finished.
     QMetaObject::invokeMethod(qApp, [] {

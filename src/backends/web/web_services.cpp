@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/random.h"
+#include "platform/send_keys.h"
 #include "web/web_form_peer.h"
 #include "web/window_layout.h"
 
@@ -80,10 +81,7 @@ void WebServices::deliverInput(const page::Event& event, const Target& target) {
     } else if (auto* const* form = std::get_if<platform::Form*>(&target)) {
         platform::Form& f = **form;
         switch (event.kind) {
-            case Kind::Close:
-                // A disabled window takes no input, its close box included.
-                if (f.enabled()) f.userClose();
-                break;
+            case Kind::Close: f.userClose(); break;
             case Kind::KeyDown: f.keyDown(static_cast<int16_t>(event.a), static_cast<int16_t>(event.b)); break;
             case Kind::MouseDown: f.mouseDown(); break;
             default: break;
@@ -136,9 +134,8 @@ void WebServices::Randomize() {
 float WebServices::Rnd() { return platform::unitFloat(static_cast<uint32_t>(random_())); }
 
 void WebServices::SendKeys(const std::string& keys) {
-    std::string key;
-    for (const char c : keys) key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    if (key == "{ESC}" || key == "{ESCAPE}") page::queueEscape();
+    // Esc is the one key the game sends.
+    if (platform::sentKey(keys) == platform::vk::kEscape) page::queueEscape();
 }
 
 void WebServices::End(platform::ExitStatus status) {

@@ -81,6 +81,18 @@ TEST_F(CloseHandling, SeventhFreezesTheWindowAndRevealsTheMysteryMenu) {
     EXPECT_TRUE(changedTo(form1().Timer2, platform::Property::Enabled, false));  // the overdue tick came afterwards
 }
 
+// The close box of the frozen window is dead: no eighth scolding inside the freeze.
+TEST_F(CloseHandling, TheFrozenWindowTakesNoClose) {
+    startGame();
+    closeMainWindow(6);
+    box("だめだめ", "[閉じる]？出来るかっちゅーの", MsgIcon::Exclamation);
+    boxThen("ををっ！", "頑張ってみるもんですねぇ", MsgIcon::Information, [&] { host.close(form1()); });
+    box("をををっ！", "なぜかメニューが増えましたぁっ！", MsgIcon::Information);
+    host.close(form1());
+    EXPECT_EQ(state().CloseCount, 7);
+    EXPECT_TRUE(form1().visible());
+}
+
 TEST_F(CloseHandling, SeventhBeforeTheAnswerMakesTheMysteryMenuTheOnlyOne) {
     toOpeningQuestion();
     revealNazocom();
