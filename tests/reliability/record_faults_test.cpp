@@ -131,7 +131,7 @@ protected:
 
     // The results went on after the last box: the last letter flashed.
     bool lastLetterFlashedAfterTheLastBox() const {
-        const auto& events = host.events;
+        const auto& events = host.events();
         const auto lastBox = std::find_if(events.rbegin(), events.rend(), [](const headless::Event& e) {
             return e.kind == headless::Event::Kind::BoxShown;
         });

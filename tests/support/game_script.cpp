@@ -206,14 +206,14 @@ std::vector<std::string> GameScript::boxTitles() const {
 const headless::ShownBox& GameScript::lastBox() const { return host.boxes.back(); }
 
 int GameScript::timesLoaded(const platform::Form& form) const {
-    return static_cast<int>(std::count_if(host.events.begin(), host.events.end(), [&](const headless::Event& e) {
+    return static_cast<int>(std::count_if(host.events().begin(), host.events().end(), [&](const headless::Event& e) {
         return e.kind == headless::Event::Kind::Loaded && e.form == &form;
     }));
 }
 
 bool GameScript::changedTo(const platform::Object& object, platform::Property property,
                            const headless::Value& value) const {
-    return std::any_of(host.events.begin(), host.events.end(),
+    return std::any_of(host.events().begin(), host.events().end(),
                        [&](const headless::Event& e) { return e.changesTo(object, property, value); });
 }
 

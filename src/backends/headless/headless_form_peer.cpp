@@ -2,26 +2,23 @@
 
 #include <algorithm>
 
-#include "headless/events.h"
-#include "headless/headless_services.h"
 
 namespace headless {
 
 using platform::Property;
 
-HeadlessFormPeer::HeadlessFormPeer(HeadlessServices& services, platform::Form& form)
-    : services_(services), form_(form) {
-    services_.record({.kind = Event::Kind::Loaded, .form = &form_, .formName = form_.name()});
+HeadlessFormPeer::HeadlessFormPeer(SharedByPeers shared, platform::Form& form) : shared_(shared), form_(form) {
+    shared_.log.record({.kind = Event::Kind::Loaded, .form = &form_, .formName = form_.name()});
 }
 
 HeadlessFormPeer::~HeadlessFormPeer() {
-    for (platform::Timer* t : form_.timers()) services_.clock().timerGone(*t);
-    services_.formGone(form_);
-    services_.record({.kind = Event::Kind::Unloaded, .form = &form_, .formName = form_.name()});
+    for (platform::Timer* t : form_.timers()) shared_.clock.timerGone(*t);
+    shared_.shownForms.gone(form_);
+    shared_.log.record({.kind = Event::Kind::Unloaded, .form = &form_, .formName = form_.name()});
 }
 
 void HeadlessFormPeer::recordChange(const platform::Object& object, Property property, Value value) {
-    services_.record({.kind = Event::Kind::Changed,
+    shared_.log.record({.kind = Event::Kind::Changed,
                       .form = &form_,
                       .object = &object,
                       .formName = form_.name(),
@@ -34,9 +31,9 @@ void HeadlessFormPeer::formChanged(Property property) {
     recordChange(form_, property, valueOf(form_, property));
     if (property != Property::Visible) return;
     if (form_.visible()) {
-        services_.formShown(form_);
+        shared_.shownForms.shown(form_);
     } else {
-        services_.formGone(form_);
+        shared_.shownForms.gone(form_);
     }
 }
 
@@ -50,20 +47,20 @@ void HeadlessFormPeer::menuChanged(platform::Menu& menu, Property property) {
 
 void HeadlessFormPeer::timerChanged(platform::Timer& timer, Property property) {
     recordChange(timer, property, valueOf(timer, property));
-    services_.clock().timerChanged(timer);
+    shared_.clock.timerChanged(timer);
 }
 
 void HeadlessFormPeer::refresh() {
-    services_.record({.kind = Event::Kind::Refreshed, .form = &form_, .formName = form_.name()});
+    shared_.log.record({.kind = Event::Kind::Refreshed, .form = &form_, .formName = form_.name()});
 }
 
 float HeadlessFormPeer::outerLeft() const { return form_.requestedGeometry().left; }
 float HeadlessFormPeer::outerTop() const { return form_.requestedGeometry().top; }
 float HeadlessFormPeer::outerWidth() const {
-    return std::max(form_.requestedGeometry().width, services_.minimumOuterWidth);
+    return std::max(form_.requestedGeometry().width, shared_.smallestOuterSize.width);
 }
 float HeadlessFormPeer::outerHeight() const {
-    return std::max(form_.requestedGeometry().height, services_.minimumOuterHeight);
+    return std::max(form_.requestedGeometry().height, shared_.smallestOuterSize.height);
 }
 
 }  // namespace headless

@@ -39,18 +39,13 @@ void HeadlessServices::guarded(const std::function<void()>& action) {
     }
 }
 
-void HeadlessServices::record(Event event) {
-    event.atMs = clock_.nowMs();
-    events.push_back(std::move(event));
-}
-
 void HeadlessServices::playerActs(std::string what) {
     record({.kind = Event::Kind::PlayerActed, .value = std::move(what)});
 }
 
 std::vector<std::string> HeadlessServices::eventLines(std::size_t from) const {
     std::vector<std::string> lines;
-    for (std::size_t i = from; i < events.size(); ++i) lines.push_back(events[i].text());
+    for (std::size_t i = from; i < log_.events.size(); ++i) lines.push_back(log_.events[i].text());
     return lines;
 }
 
@@ -105,23 +100,10 @@ void HeadlessServices::advance(int64_t milliseconds) {
     guarded([&] { clock_.runUntil(clock_.nowMs() + milliseconds); });
 }
 
-// ---------------------------------------------------------------- shown forms
-
-void HeadlessServices::formShown(Form& form) {
-    formGone(form);
-    shownOrder_.push_back(&form);
-}
-
-void HeadlessServices::formGone(Form& form) {
-    shownOrder_.erase(std::remove(shownOrder_.begin(), shownOrder_.end(), &form), shownOrder_.end());
-}
-
-Form* HeadlessServices::focusedForm() const { return shownOrder_.empty() ? nullptr : shownOrder_.back(); }
-
 // ---------------------------------------------------------------- services
 
 std::unique_ptr<platform::FormPeer> HeadlessServices::createPeer(Form& form) {
-    return std::make_unique<HeadlessFormPeer>(*this, form);
+    return std::make_unique<HeadlessFormPeer>(SharedByPeers{log_, clock_, shownForms_, smallestOuterSize}, form);
 }
 
 platform::MsgResult HeadlessServices::MsgBox(const platform::MsgBoxRequest& request) {
@@ -182,7 +164,7 @@ void HeadlessServices::SendKeys(const std::string& keys) {
     const std::optional<int16_t> key = platform::sentKey(keys);
     if (!key) return;
     clock_.post([this, code = *key] {
-        if (Form* form = focusedForm()) form->keyDown(code, 0);
+        if (Form* form = shownForms_.top()) form->keyDown(code, 0);
     });
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "web/web_services.h"
 #include "web/window_layout.h"
 
 namespace web {
@@ -52,19 +51,19 @@ void applyControl(const platform::Control& c, Property property, const std::stri
 
 }  // namespace
 
-WebFormPeer::WebFormPeer(platform::Form& form, WebServices& services)
+WebFormPeer::WebFormPeer(platform::Form& form, Targets& targets)
     : form_(form),
-      services_(services),
+      targets_(targets),
       id_(page::idOf(form)),
       placedLeft_(form.requestedGeometry().left),
       placedTop_(form.requestedGeometry().top) {
     const std::string formFamily = cssFontFamily(form_.font().face);
     page::openWindow(id_, form_.name(), form_.borderStyle() != platform::BorderStyle::None, form_.icon(), formFamily);
-    services_.enroll(id_, &form_);
+    targets_.enroll(id_, &form_);
     buildControls();
     buildMenus();
     for (platform::Timer* timer : form_.timers()) {
-        services_.enroll(page::idOf(*timer), timer);
+        targets_.enroll(page::idOf(*timer), timer);
         timerChanged(*timer, Property::Interval);
     }
     for (Property p : {Property::Caption, Property::BackColor, Property::Enabled}) formChanged(p);
@@ -74,14 +73,14 @@ WebFormPeer::WebFormPeer(platform::Form& form, WebServices& services)
 WebFormPeer::~WebFormPeer() {
     for (platform::Timer* timer : form_.timers()) {
         page::setTimer(page::idOf(*timer), 0);
-        services_.withdraw(page::idOf(*timer));
+        targets_.withdraw(page::idOf(*timer));
     }
-    for (platform::Control* control : form_.controls()) services_.withdraw(page::idOf(*control));
+    for (platform::Control* control : form_.controls()) targets_.withdraw(page::idOf(*control));
     for (platform::Menu* top : form_.topMenus()) {
-        services_.withdraw(page::idOf(*top));
-        for (platform::Menu* item : form_.items(*top)) services_.withdraw(page::idOf(*item));
+        targets_.withdraw(page::idOf(*top));
+        for (platform::Menu* item : form_.items(*top)) targets_.withdraw(page::idOf(*item));
     }
-    services_.withdraw(id_);
+    targets_.withdraw(id_);
     page::closeWindow(id_);
 }
 
@@ -96,7 +95,7 @@ void WebFormPeer::buildControls() {
         const page::Id id = page::idOf(*control);
         const page::Id container = control->container() != nullptr ? page::idOf(*control->container()) : 0;
         page::addControl(id_, id, kindOf(form_, *control), container);
-        services_.enroll(id, control);
+        targets_.enroll(id, control);
         for (Property p : {Property::Caption, Property::Visible, Property::ForeColor, Property::Font,
                            Property::Alignment, Property::Geometry})
             applyControl(*control, p, fontFamilyOf(*control));
@@ -107,11 +106,11 @@ void WebFormPeer::buildControls() {
 void WebFormPeer::buildMenus() {
     for (platform::Menu* top : form_.topMenus()) {
         page::addMenu(id_, page::idOf(*top), 0);
-        services_.enroll(page::idOf(*top), top);
+        targets_.enroll(page::idOf(*top), top);
         menuChanged(*top, Property::Caption);
         for (platform::Menu* item : form_.items(*top)) {
             page::addMenu(id_, page::idOf(*item), page::idOf(*top));
-            services_.enroll(page::idOf(*item), item);
+            targets_.enroll(page::idOf(*item), item);
             menuChanged(*item, Property::Caption);
         }
     }

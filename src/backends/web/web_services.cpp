@@ -60,9 +60,9 @@ void WebServices::handle(const page::Event& event) {
         if (const auto answer = answerOf(event.a)) answers_.emplace(event.target, *answer);
         return;
     }
-    const auto found = targets_.find(event.target);
-    if (found == targets_.end()) return;  // its window has gone since
-    const Target target = found->second;
+    const Targets::Target* found = targets_.find(event.target);
+    if (found == nullptr) return;  // its window has gone since
+    const Targets::Target target = *found;
     if (event.kind == page::EventKind::Tick) {
         if (auto* const* timer = std::get_if<platform::Timer*>(&target)) (*timer)->tick();
         return;
@@ -72,7 +72,7 @@ void WebServices::handle(const page::Event& event) {
     deliverInput(event, target);
 }
 
-void WebServices::deliverInput(const page::Event& event, const Target& target) {
+void WebServices::deliverInput(const page::Event& event, const Targets::Target& target) {
     using Kind = page::EventKind;
     if (auto* const* control = std::get_if<platform::Control*>(&target)) {
         if (event.kind == Kind::Click) (*control)->click();
@@ -90,7 +90,7 @@ void WebServices::deliverInput(const page::Event& event, const Target& target) {
 }
 
 std::unique_ptr<platform::FormPeer> WebServices::createPeer(platform::Form& form) {
-    return std::make_unique<WebFormPeer>(form, *this);
+    return std::make_unique<WebFormPeer>(form, targets_);
 }
 
 platform::MsgResult WebServices::MsgBox(const platform::MsgBoxRequest& request) {

@@ -35,9 +35,9 @@ protected:
     bool exitAtHome() { return exitAt(3840, 2760); }
     // The first change of the object's property at or after event `from`.
     std::size_t changeIndex(std::size_t from, const platform::Object& object, platform::Property property) const {
-        for (std::size_t i = from; i < host.events.size(); ++i)
-            if (host.events[i].changes(object, property)) return i;
-        return host.events.size();
+        for (std::size_t i = from; i < host.events().size(); ++i)
+            if (host.events()[i].changes(object, property)) return i;
+        return host.events().size();
     }
 };
 
@@ -115,7 +115,7 @@ TEST_F(Chase, FromTheSixthClickEveryThirdWrigglesAndTheOthersEscapeOnGreen) {
                 EXPECT_TRUE(exitAt(left, top));
                 EXPECT_FALSE(state().Mozomozo);
             });
-        const std::size_t from = host.events.size();
+        const std::size_t from = host.events().size();
         click(form1().Command1);
         EXPECT_EQ(form1().backColor(), c.background);
         EXPECT_TRUE(exitAt(left, top));
@@ -178,7 +178,7 @@ TEST_F(Chase, FileExitAfterAHitDefeatsTheButtonWithoutTouchingItAndAgainRepeatsT
         EXPECT_TRUE(state().ButtonDown);
         EXPECT_TRUE(exitAt(left, top));
         EXPECT_EQ(f.Command1.enabled(), enabled);
-        EXPECT_EQ(std::count_if(host.events.begin(), host.events.end(),
+        EXPECT_EQ(std::count_if(host.events().begin(), host.events().end(),
                                 [&](const headless::Event& e) {
                                     return e.changesTo(f, platform::Property::BackColor, headless::ColorValue{kBlack});
                                 }),

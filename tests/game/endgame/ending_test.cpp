@@ -104,7 +104,7 @@ protected:
         shown_ = {f.caption(),      f.Label1.caption(),         Hex(f.Label1.foreColor()),
                   f.Label2.caption(), Hex(f.Label2.foreColor()), Hex(f.backColor())};
         boxesBefore_ = host.boxes.size();
-        from_ = host.events.size();
+        from_ = host.events().size();
         click(f.Command1);
     }
     // The screens as they stood at each 3000 ms pause, from the changes made.
@@ -117,12 +117,12 @@ protected:
         std::vector<Screen> result;
         Screen now = shown_;
         std::string* slots[] = {&now.caption, &now.line1, &now.line1Color, &now.line2, &now.line2Color, &now.background};
-        for (std::size_t i = from_; i < host.events.size(); ++i) {
-            const headless::Event& e = host.events[i];
+        for (std::size_t i = from_; i < host.events().size(); ++i) {
+            const headless::Event& e = host.events()[i];
             for (std::size_t k = 0; k < std::size(fields); ++k)
                 if (e.changes(*fields[k].first, fields[k].second)) *slots[k] = headless::valueText(e.value);
             if (isScreenPause(e)) {
-                EXPECT_EQ(host.events[i - 1].kind, headless::Event::Kind::Refreshed)
+                EXPECT_EQ(host.events()[i - 1].kind, headless::Event::Kind::Refreshed)
                     << "screen " << result.size() + 1 << " not painted";
                 result.push_back(now);
             }
@@ -132,11 +132,11 @@ protected:
     // Everything after the last screen's pause.
     std::size_t afterTheScreens() const {
         std::size_t last = from_;
-        for (std::size_t i = from_; i < host.events.size(); ++i)
-            if (isScreenPause(host.events[i])) last = i + 1;
+        for (std::size_t i = from_; i < host.events().size(); ++i)
+            if (isScreenPause(host.events()[i])) last = i + 1;
         return last;
     }
-    std::size_t indexOf(const Expected& event) const { return IndexOf(host.events, from_, event); }
+    std::size_t indexOf(const Expected& event) const { return IndexOf(host.events(), from_, event); }
     static bool isScreenPause(const headless::Event& e) {
         return e.kind == headless::Event::Kind::Slept && e.milliseconds == 3000;
     }
@@ -188,7 +188,7 @@ TEST_F(EndingResults, NormalModeShowsFourScreensResetsTheCountsFlashesTheLetters
         for (const bool visible : {true, false})
             flash.insert(flash.end(), {set(*letter, platform::Property::Visible, visible), refreshed(f), slept(300)});
     flash.insert(flash.end(), {refreshed(f), unloaded(f), ended()});
-    EXPECT_TRUE(EventsAre(host.events, afterTheScreens(), flash));
+    EXPECT_TRUE(EventsAre(host.events(), afterTheScreens(), flash));
     EXPECT_EQ(readIni(), WithKeyLine(WithKeyLine(file, "Kousan", "Kaisu=0"), "Tyutai", "Kaisu=0"));
     EXPECT_TRUE(state().ResultShown);
     EXPECT_EQ(host.boxes.size(), boxesBefore_);

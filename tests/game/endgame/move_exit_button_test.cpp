@@ -44,7 +44,7 @@ TEST_F(MoveExitButtonDraw, EachMoveReseedsOnceDrawsTopBeforeLeftAndSetsTopFirst)
         SCOPED_TRACE(c.top);
         script(c.values);
         const int reseeds = host.randomizeCalls;
-        const std::size_t from = host.events.size();
+        const std::size_t from = host.events().size();
         const float oldLeft = f.Command1.left();
         game::MoveExitButton(*game);
         EXPECT_EQ(f.Command1.top(), c.top);
@@ -52,7 +52,7 @@ TEST_F(MoveExitButtonDraw, EachMoveReseedsOnceDrawsTopBeforeLeftAndSetsTopFirst)
         EXPECT_TRUE(host.scriptedRandom.empty());
         EXPECT_EQ(host.randomizeCalls, reseeds + 1);
         using platform::Property;
-        EXPECT_TRUE(EventsAre(host.events, from,
+        EXPECT_TRUE(EventsAre(host.events(), from,
                               {set(f.Command1, Property::Geometry, headless::Position{oldLeft, c.top}),
                                set(f.Command1, Property::Geometry, headless::Position{c.left, c.top}), refreshed(f)}));
     }

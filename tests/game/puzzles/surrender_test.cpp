@@ -59,11 +59,11 @@ TEST_P(SurrenderAtStage, ShowsTheHintForThreeSecondsCountsSavesAndEnds) {
     EXPECT_TRUE(state().Surrendered);
     EXPECT_EQ(readIni(), WithKeyLine(RecordText("4", "1", "83.5"), "Kousan", "Kaisu=5"));
     // Painted before the pause, so the hint is what the player sees during it.
-    const auto refreshed = std::find_if(host.events.begin(), host.events.end(), [&](const headless::Event& e) {
+    const auto refreshed = std::find_if(host.events().begin(), host.events().end(), [&](const headless::Event& e) {
         return e.kind == headless::Event::Kind::Refreshed && e.form == &f;
     });
-    ASSERT_NE(refreshed, host.events.end());
-    ASSERT_NE(std::next(refreshed), host.events.end());
+    ASSERT_NE(refreshed, host.events().end());
+    ASSERT_NE(std::next(refreshed), host.events().end());
     EXPECT_EQ(std::next(refreshed)->kind, headless::Event::Kind::Slept);
     EXPECT_EQ(std::next(refreshed)->milliseconds, 3000);
 }

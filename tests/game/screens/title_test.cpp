@@ -91,8 +91,7 @@ TEST_F(Placement, PassesHalfTwipsOnAndDoesNotClampOnASmallScreen) {
 }
 
 TEST_F(Placement, CentresByTheSizeTheWindowSystemEnforced) {
-    host.minimumOuterWidth = 6000;
-    host.minimumOuterHeight = 5000;
+    host.smallestOuterSize = {6000, 5000};
     start();
     game::PlaceForm(form0(), 1680, 3855);
     EXPECT_EQ(form0().Left(), (host.screenWidthTwips - 6000) / 2);

@@ -1,16 +1,15 @@
 #pragma once
 // The headless side of one loaded form: shows nothing, records every change
 // as an event and keeps the form's timers on the virtual clock.
+#include "headless/shared_by_peers.h"
 #include "platform/form.h"
-#include "headless/events.h"
+#include "platform/form_peer.h"
 
 namespace headless {
 
-class HeadlessServices;
-
 class HeadlessFormPeer : public platform::FormPeer {
 public:
-    HeadlessFormPeer(HeadlessServices& services, platform::Form& form);
+    HeadlessFormPeer(SharedByPeers shared, platform::Form& form);
     ~HeadlessFormPeer() override;
     HeadlessFormPeer(const HeadlessFormPeer&) = delete;
     HeadlessFormPeer& operator=(const HeadlessFormPeer&) = delete;
@@ -28,7 +27,7 @@ public:
 private:
     void recordChange(const platform::Object& object, platform::Property property, Value value);
 
-    HeadlessServices& services_;
+    SharedByPeers shared_;
     platform::Form& form_;
 };
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "headless/events.h"
+#include "headless/shared_by_peers.h"
 #include "headless/virtual_clock.h"
 #include "platform/form.h"
 #include "platform/services.h"
@@ -60,8 +61,7 @@ public:
     std::filesystem::path instanceCheckedFor;
     float screenWidthTwips = 1024 * 15.0f;
     float screenHeightTwips = 768 * 15.0f;
-    // A window system that enforces a smallest outer size (0: none).
-    float minimumOuterWidth = 0, minimumOuterHeight = 0;
+    SmallestOuterSize smallestOuterSize;
     std::optional<std::filesystem::path> userDataDirectory;
 
     // ---- the virtual clock
@@ -96,7 +96,7 @@ public:
 
     // ---- what happened
     std::vector<ShownBox> boxes;
-    std::vector<Event> events;
+    const std::vector<Event>& events() const { return log_.events; }
     std::vector<std::string> sentKeys;
     // The events from `from` on as lines, for messages and whole sequences.
     std::vector<std::string> eventLines(std::size_t from = 0) const;
@@ -121,23 +121,19 @@ public:
     std::optional<std::filesystem::path> UserDataDirectory() override { return userDataDirectory; }
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
-    // ---- used by the peers
-    void formShown(platform::Form& form);
-    void formGone(platform::Form& form);
-    void record(Event event);
-
 private:
+    void record(Event event) { log_.record(std::move(event)); }
     void guarded(const std::function<void()>& action);
     void playerActs(std::string what);
-    platform::Form* focusedForm() const;
     void requireRunning(const char* what) const;
 
     std::filesystem::path programDirectory_;
     VirtualClock clock_;
+    EventLog log_{clock_};
+    ShownForms shownForms_;
     double startOfDaySeconds_ = 12 * 3600.0;
     bool ended_ = false;
     std::deque<ExpectedBox> expected_;
-    std::vector<platform::Form*> shownOrder_;
     std::mt19937_64 generator_;
 };
 

@@ -6,14 +6,13 @@
 #include "platform/form.h"
 #include "platform/form_peer.h"
 #include "web/page.h"
+#include "web/targets.h"
 
 namespace web {
 
-class WebServices;
-
 class WebFormPeer : public platform::FormPeer {
 public:
-    WebFormPeer(platform::Form& form, WebServices& services);
+    WebFormPeer(platform::Form& form, Targets& targets);
     ~WebFormPeer() override;
     WebFormPeer(const WebFormPeer&) = delete;
     WebFormPeer& operator=(const WebFormPeer&) = delete;
@@ -40,7 +39,7 @@ private:
     std::string fontFamilyOf(const platform::Control& control) const;
 
     platform::Form& form_;
-    WebServices& services_;
+    Targets& targets_;
     page::Id id_;
     // Left and Top as last applied; the window is unplaced until they change.
     float placedLeft_, placedTop_;

@@ -6,12 +6,10 @@
 #include <cstdint>
 #include <map>
 #include <random>
-#include <unordered_map>
-#include <variant>
 
-#include "platform/form.h"
 #include "platform/services.h"
 #include "web/page.h"
+#include "web/targets.h"
 
 namespace web {
 
@@ -46,17 +44,12 @@ public:
     std::optional<std::filesystem::path> UserDataDirectory() override;
     void SetCurrentDirectory(const std::filesystem::path& directory) override;
 
-    // What an event from the page may name; the peers enroll their objects.
-    using Target = std::variant<platform::Form*, platform::Control*, platform::Menu*, platform::Timer*>;
-    void enroll(page::Id id, Target target) { targets_[id] = target; }
-    void withdraw(page::Id id) { targets_.erase(id); }
-
 private:
     void handlePending();
     void handle(const page::Event& event);
-    void deliverInput(const page::Event& event, const Target& target);
+    void deliverInput(const page::Event& event, const Targets::Target& target);
 
-    std::unordered_map<page::Id, Target> targets_;
+    Targets targets_;
     std::map<page::Id, platform::MsgResult> answers_;
     page::Id lastBox_ = 0;
     int openBoxes_ = 0;  // input to the windows waits while any is open
