@@ -4,9 +4,14 @@
 # they throw; emscripten leaves catching off unless asked, in both compile
 # and link. The page's program never unwinds (its End parks the stack), so
 # a tree without the tests builds without exceptions: smaller and faster.
+# So a WebAssembly tree builds either the page (the web preset) or the
+# headless test suites (web-tests), never both.
 if(MOCHITAMA_BUILD_TESTS)
   add_compile_options(-fexceptions)
   add_link_options(-fexceptions)
+  set(MOCHITAMA_WEB_PAGE OFF)
+else()
+  set(MOCHITAMA_WEB_PAGE ON)
 endif()
 
 # node runs the programs. Its own fetch, on by default in newer node,

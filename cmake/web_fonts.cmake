@@ -29,7 +29,7 @@ file(GLOB_RECURSE mochitama_web_fonts_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/backends/web/*)
 add_custom_command(OUTPUT ${mochitama_web_fonts_outputs}
   COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/web_fonts.py ${MOCHITAMA_WEB_FONTS_DIR}
-  DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_fonts.py
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_fonts.py ${PROJECT_SOURCE_DIR}/tools/web_contract.py
           ${mochitama_web_fonts_sources}
           /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
           /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf

@@ -30,6 +30,8 @@ import sys
 import unicodedata
 from pathlib import Path
 
+from web_contract import read_contract
+
 ROOT = Path(__file__).resolve().parent.parent
 
 # Where the texts the page can show are written. The last two belong to the
@@ -58,10 +60,12 @@ class Face:
         self.local_names = local_names
 
 
+# The families' names are the program's (page.h), which the page's styles use too.
+_CONTRACT = read_contract(ROOT / "src/backends/web/include/web/page.h")
 FACES = (
-    Face("ipag.ttf", "Mochitama Gothic", "MochitamaGothic", "mochitama-gothic.woff2",
+    Face("ipag.ttf", _CONTRACT["kGothicFamily"], "MochitamaGothic", "mochitama-gothic.woff2",
          ("IPAGothic", "IPAゴシック")),
-    Face("ipagp.ttf", "Mochitama PGothic", "MochitamaPGothic", "mochitama-pgothic.woff2",
+    Face("ipagp.ttf", _CONTRACT["kPGothicFamily"], "MochitamaPGothic", "mochitama-pgothic.woff2",
          ("IPAPGothic", "IPA Pゴシック")),
 )
 

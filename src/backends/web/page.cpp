@@ -1,85 +1,96 @@
-// The calls into the page's script (desktop.js, loaded before the program).
-// Each is one line: what the page does lives there, in plain JavaScript,
-// and the record store in storage.js. No destructuring here: emscripten
-// 3.1.6's optimizer breaks it inside EM_JS.
+// The calls into the page's desktop (page/*.js, handed to the program as
+// Module.desktop before it starts). Each is one line: what the page does
+// lives there, in plain JavaScript, and the record store in storage.js. No
+// destructuring here: emscripten 3.1.6's optimizer breaks it inside EM_JS.
+//
+// ASYNCIFY: the program runs on one stack that is suspended whenever it
+// waits. Only the calls marked EM_ASYNC_JS below (waitForEvent, yieldOnce,
+// sleep, takeGuard, park) and the record store's mount and fsync suspend it;
+// every other call returns at once. While the stack is suspended, nothing may
+// call into the program: a second entry would run on the suspended stack.
+// So the page never calls the program. It queues what happens and wakes a
+// waiting call, and the program takes the queue when it runs again.
 #include "web/page.h"
 
 #include <emscripten.h>
 
+#include <type_traits>
+
 namespace {
 
 // clang-format off
-EM_ASYNC_JS(void, js_waitForEvent, (), { await mochitamaDesktop.whenEventQueued(); });
-EM_JS(int, js_takeEvent, (int32_t* out), { return mochitamaDesktop.takeEvent(HEAP32, out >> 2); });
-EM_ASYNC_JS(void, js_yieldOnce, (), { await mochitamaDesktop.yieldOnce(); });
-EM_ASYNC_JS(void, js_sleep, (uint32_t ms), { await mochitamaDesktop.sleep(ms); });
-EM_JS(void, js_queueEscape, (), { mochitamaDesktop.queueEscape(); });
-EM_JS(void, js_paint, (uint32_t form), { mochitamaDesktop.paint(form); });
-EM_JS(void, js_paintAll, (), { mochitamaDesktop.paintAll(); });
+EM_ASYNC_JS(void, js_waitForEvent, (), { await Module.desktop.whenEventQueued(); });
+EM_JS(int, js_takeEvent, (web::page::Event* out), { return Module.desktop.takeEvent(HEAP32, out >> 2); });
+EM_ASYNC_JS(void, js_yieldOnce, (), { await Module.desktop.yieldOnce(); });
+EM_ASYNC_JS(void, js_sleep, (uint32_t ms), { await Module.desktop.sleep(ms); });
+EM_JS(void, js_queueEscape, (), { Module.desktop.queueEscape(); });
+EM_JS(void, js_paint, (uint32_t form), { Module.desktop.paint(form); });
+EM_JS(void, js_paintAll, (), { Module.desktop.paintAll(); });
 
 EM_JS(void, js_openWindow, (uint32_t form, const char* name, int framed, const char* icon, const char* font), {
-    mochitamaDesktop.openWindow(form, UTF8ToString(name), framed !== 0, UTF8ToString(icon), UTF8ToString(font));
+    Module.desktop.openWindow(form, UTF8ToString(name), framed !== 0, UTF8ToString(icon), UTF8ToString(font));
 });
-EM_JS(void, js_closeWindow, (uint32_t form), { mochitamaDesktop.closeWindow(form); });
-EM_JS(void, js_layoutWindow, (uint32_t form, const int32_t* l), {
-    mochitamaDesktop.layoutWindow(form, Array.from(HEAP32.subarray(l >> 2, (l >> 2) + 8)));
+EM_JS(void, js_closeWindow, (uint32_t form), { Module.desktop.closeWindow(form); });
+EM_JS(void, js_layoutWindow, (uint32_t form, int width, int height, int border, int titleBarHeight, int menuBarHeight,
+                             int clientTop, int clientWidth, int clientHeight), {
+    Module.desktop.layoutWindow(form, {width: width, height: height, border: border, titleBarHeight: titleBarHeight,
+        menuBarHeight: menuBarHeight, clientTop: clientTop, clientWidth: clientWidth, clientHeight: clientHeight});
 });
 EM_JS(void, js_setWindowCaption, (uint32_t form, const char* text), {
-    mochitamaDesktop.setWindowCaption(form, UTF8ToString(text));
+    Module.desktop.setWindowCaption(form, UTF8ToString(text));
 });
 EM_JS(void, js_setWindowColor, (uint32_t form, const char* css), {
-    mochitamaDesktop.setWindowColor(form, UTF8ToString(css));
+    Module.desktop.setWindowColor(form, UTF8ToString(css));
 });
-EM_JS(void, js_setWindowEnabled, (uint32_t form, int enabled), { mochitamaDesktop.setWindowEnabled(form, enabled !== 0); });
-EM_JS(void, js_showWindow, (uint32_t form, uint32_t focus), { mochitamaDesktop.showWindow(form, focus); });
-EM_JS(void, js_hideWindow, (uint32_t form), { mochitamaDesktop.hideWindow(form); });
-EM_JS(void, js_moveWindow, (uint32_t form, int left, int top), { mochitamaDesktop.moveWindow(form, left, top); });
-EM_JS(int, js_windowLeft, (uint32_t form), { return mochitamaDesktop.windowLeft(form); });
-EM_JS(int, js_windowTop, (uint32_t form), { return mochitamaDesktop.windowTop(form); });
+EM_JS(void, js_setWindowEnabled, (uint32_t form, int enabled), { Module.desktop.setWindowEnabled(form, enabled !== 0); });
+EM_JS(void, js_showWindow, (uint32_t form, uint32_t focus), { Module.desktop.showWindow(form, focus); });
+EM_JS(void, js_hideWindow, (uint32_t form), { Module.desktop.hideWindow(form); });
+EM_JS(void, js_moveWindow, (uint32_t form, int left, int top), { Module.desktop.moveWindow(form, left, top); });
+EM_JS(int, js_windowLeft, (uint32_t form), { return Module.desktop.windowLeft(form); });
+EM_JS(int, js_windowTop, (uint32_t form), { return Module.desktop.windowTop(form); });
 
 EM_JS(void, js_addControl, (uint32_t form, uint32_t control, int kind, uint32_t container), {
-    mochitamaDesktop.addControl(form, control, kind, container);
+    Module.desktop.addControl(form, control, kind, container);
 });
 EM_JS(void, js_setControlText, (uint32_t control, const char* text), {
-    mochitamaDesktop.setControlText(control, UTF8ToString(text));
+    Module.desktop.setControlText(control, UTF8ToString(text));
 });
 EM_JS(void, js_setControlShown, (uint32_t control, int visible, int enabled), {
-    mochitamaDesktop.setControlShown(control, visible !== 0, enabled !== 0);
+    Module.desktop.setControlShown(control, visible !== 0, enabled !== 0);
 });
 EM_JS(void, js_setControlColors, (uint32_t control, const char* fore, const char* back), {
-    mochitamaDesktop.setControlColors(control, UTF8ToString(fore), UTF8ToString(back));
+    Module.desktop.setControlColors(control, UTF8ToString(fore), UTF8ToString(back));
 });
 EM_JS(void, js_setControlFont, (uint32_t control, const char* family, float pixels, int bold), {
-    mochitamaDesktop.setControlFont(control, UTF8ToString(family), pixels, bold !== 0);
+    Module.desktop.setControlFont(control, UTF8ToString(family), pixels, bold !== 0);
 });
 EM_JS(void, js_setControlAlignment, (uint32_t control, const char* align), {
-    mochitamaDesktop.setControlAlignment(control, UTF8ToString(align));
+    Module.desktop.setControlAlignment(control, UTF8ToString(align));
 });
 EM_JS(void, js_setControlPlace, (uint32_t control, int left, int top, int width, int height), {
-    mochitamaDesktop.setControlPlace(control, left, top, width, height);
+    Module.desktop.setControlPlace(control, left, top, width, height);
 });
-EM_JS(void, js_setControlOrder, (uint32_t control, int position), { mochitamaDesktop.setControlOrder(control, position); });
+EM_JS(void, js_setControlOrder, (uint32_t control, int position), { Module.desktop.setControlOrder(control, position); });
 
-EM_JS(void, js_addMenu, (uint32_t form, uint32_t menu, uint32_t parent), { mochitamaDesktop.addMenu(form, menu, parent); });
+EM_JS(void, js_addMenu, (uint32_t form, uint32_t menu, uint32_t parent), { Module.desktop.addMenu(form, menu, parent); });
 EM_JS(void, js_setMenu, (uint32_t menu, const char* caption, int visible, int enabled, int separator), {
-    mochitamaDesktop.setMenu(menu, UTF8ToString(caption), visible !== 0, enabled !== 0, separator !== 0);
+    Module.desktop.setMenu(menu, UTF8ToString(caption), visible !== 0, enabled !== 0, separator !== 0);
 });
 
-EM_JS(void, js_setTimer, (uint32_t timer, int interval), { mochitamaDesktop.setTimer(timer, interval); });
+EM_JS(void, js_setTimer, (uint32_t timer, int interval), { Module.desktop.setTimer(timer, interval); });
 
-EM_JS(void, js_openBox, (uint32_t box, const char* title, const char* text, const char* icon, int yesNo, int defaultIsNo), {
-    mochitamaDesktop.openBox(box, UTF8ToString(title), UTF8ToString(text), UTF8ToString(icon), yesNo !== 0,
-                             defaultIsNo !== 0);
+EM_JS(void, js_openBox, (uint32_t box, const char* title, const char* text, int icon, int yesNo, int defaultIsNo), {
+    Module.desktop.openBox(box, UTF8ToString(title), UTF8ToString(text), icon, yesNo !== 0, defaultIsNo !== 0);
 });
-EM_JS(void, js_closeBox, (uint32_t box), { mochitamaDesktop.closeBox(box); });
+EM_JS(void, js_closeBox, (uint32_t box), { Module.desktop.closeBox(box); });
 
-EM_JS(int, js_screenWidth, (), { return mochitamaDesktop.screenWidth(); });
-EM_JS(int, js_screenHeight, (), { return mochitamaDesktop.screenHeight(); });
-EM_JS(double, js_secondsSinceMidnight, (), { return mochitamaDesktop.secondsSinceMidnight(); });
-EM_JS(double, js_entropy, (), { return mochitamaDesktop.entropy(); });
-EM_ASYNC_JS(int, js_takeGuard, (const char* name), { return await mochitamaDesktop.takeGuard(UTF8ToString(name)); });
-EM_JS(void, js_showEnded, (int status), { mochitamaDesktop.showEnded(status); });
-EM_ASYNC_JS(void, js_park, (), { await mochitamaDesktop.park(); });
+EM_JS(int, js_screenWidth, (), { return Module.desktop.screenWidth(); });
+EM_JS(int, js_screenHeight, (), { return Module.desktop.screenHeight(); });
+EM_JS(double, js_secondsSinceMidnight, (), { return Module.desktop.secondsSinceMidnight(); });
+EM_JS(double, js_entropy, (), { return Module.desktop.entropy(); });
+EM_ASYNC_JS(int, js_takeGuard, (const char* name), { return await Module.desktop.takeGuard(UTF8ToString(name)); });
+EM_JS(void, js_showEnded, (int status), { Module.desktop.showEnded(status); });
+EM_ASYNC_JS(void, js_park, (), { await Module.desktop.park(); });
 // clang-format on
 
 }  // namespace
@@ -91,12 +102,10 @@ namespace web::page {
 
 void waitForEvent() { js_waitForEvent(); }
 
-bool takeEvent(Event& event) {
-    int32_t fields[4] = {};
-    if (js_takeEvent(fields) == 0) return false;
-    event = {static_cast<EventKind>(fields[0]), static_cast<Id>(fields[1]), fields[2], fields[3]};
-    return true;
-}
+// The page writes the four fields in their declared order.
+static_assert(std::is_standard_layout_v<Event> && sizeof(Event) == 4 * sizeof(int32_t));
+
+bool takeEvent(Event& event) { return js_takeEvent(&event) != 0; }
 
 void yieldOnce() { js_yieldOnce(); }
 void sleep(uint32_t milliseconds) { js_sleep(milliseconds); }
@@ -109,9 +118,8 @@ void openWindow(Id form, const std::string& name, bool framed, const std::string
 }
 void closeWindow(Id form) { js_closeWindow(form); }
 void layoutWindow(Id form, const WindowLayout& l) {
-    const int32_t fields[8] = {l.width,         l.height,    l.border,      l.titleBarHeight,
-                               l.menuBarHeight, l.clientTop, l.clientWidth, l.clientHeight};
-    js_layoutWindow(form, fields);
+    js_layoutWindow(form, l.width, l.height, l.border, l.titleBarHeight, l.menuBarHeight, l.clientTop, l.clientWidth,
+                    l.clientHeight);
 }
 void setWindowCaption(Id form, const std::string& caption) { js_setWindowCaption(form, caption.c_str()); }
 void setWindowColor(Id form, const std::string& css) { js_setWindowColor(form, css.c_str()); }
@@ -146,9 +154,8 @@ void setMenu(Id menu, const std::string& caption, bool visible, bool enabled, bo
 
 void setTimer(Id timer, int32_t interval) { js_setTimer(timer, interval); }
 
-void openBox(Id box, const std::string& title, const std::string& text, const char* icon, bool yesNo,
-             bool defaultIsNo) {
-    js_openBox(box, title.c_str(), text.c_str(), icon, yesNo, defaultIsNo);
+void openBox(Id box, const std::string& title, const std::string& text, BoxIcon icon, bool yesNo, bool defaultIsNo) {
+    js_openBox(box, title.c_str(), text.c_str(), static_cast<int>(icon), yesNo, defaultIsNo);
 }
 void closeBox(Id box) { js_closeBox(box); }
 
@@ -156,7 +163,7 @@ int screenWidth() { return js_screenWidth(); }
 int screenHeight() { return js_screenHeight(); }
 double secondsSinceMidnight() { return js_secondsSinceMidnight(); }
 double entropy() { return js_entropy(); }
-int takeGuard(const std::string& name) { return js_takeGuard(name.c_str()); }
+Guard takeGuard(const std::string& name) { return static_cast<Guard>(js_takeGuard(name.c_str())); }
 int openStorage(const std::string& directory) { return mochitama_open_storage(directory.c_str()); }
 void showEnded(int status) { js_showEnded(status); }
 void park() { js_park(); }

@@ -14,24 +14,24 @@ namespace web {
 
 namespace {
 
-const char* iconName(platform::MsgIcon icon) {
+page::BoxIcon boxIconOf(platform::MsgIcon icon) {
     switch (icon) {
-        case platform::MsgIcon::Critical: return "critical";
-        case platform::MsgIcon::Question: return "question";
-        case platform::MsgIcon::Exclamation: return "exclamation";
-        case platform::MsgIcon::Information: return "information";
+        case platform::MsgIcon::Critical: return page::BoxIcon::Critical;
+        case platform::MsgIcon::Question: return page::BoxIcon::Question;
+        case platform::MsgIcon::Exclamation: return page::BoxIcon::Exclamation;
+        case platform::MsgIcon::Information: return page::BoxIcon::Information;
         case platform::MsgIcon::None: break;
     }
-    return "";
+    return page::BoxIcon::None;
 }
 
 std::optional<platform::MsgResult> answerOf(int32_t code) {
-    switch (code) {
-        case 1: return platform::MsgResult::Ok;
-        case 2: return platform::MsgResult::Yes;
-        case 3: return platform::MsgResult::No;
-        default: return std::nullopt;
+    switch (static_cast<page::BoxAnswer>(code)) {
+        case page::BoxAnswer::Ok: return platform::MsgResult::Ok;
+        case page::BoxAnswer::Yes: return platform::MsgResult::Yes;
+        case page::BoxAnswer::No: return platform::MsgResult::No;
     }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ std::unique_ptr<platform::FormPeer> WebServices::createPeer(platform::Form& form
 platform::MsgResult WebServices::MsgBox(const platform::MsgBoxRequest& request) {
     const page::Id box = ++lastBox_;
     page::paintAll();
-    page::openBox(box, request.title, request.prompt, iconName(request.icon),
+    page::openBox(box, request.title, request.prompt, boxIconOf(request.icon),
                   request.buttons == platform::MsgButtons::YesNo, request.defaultIsNo);
     ++openBoxes_;
     // Timers tick while the box is up; the box's own loop runs them.
@@ -151,10 +151,11 @@ float WebServices::ScreenHeightTwips() { return toTwips(page::screenHeight()); }
 
 platform::InstanceCheck WebServices::PreviousInstance(const std::filesystem::path& recordFile) {
     switch (page::takeGuard("mochitama " + recordFile.string())) {
-        case 0: return platform::InstanceCheck::Alone;
-        case 1: return platform::InstanceCheck::AnotherRuns;
-        default: return platform::InstanceCheck::CannotTell;
+        case page::Guard::Held: return platform::InstanceCheck::Alone;
+        case page::Guard::HeldElsewhere: return platform::InstanceCheck::AnotherRuns;
+        case page::Guard::Unavailable: break;
     }
+    return platform::InstanceCheck::CannotTell;
 }
 
 std::filesystem::path WebServices::ProgramDirectory() { return kProgramDirectory; }

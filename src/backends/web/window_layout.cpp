@@ -15,10 +15,10 @@ page::WindowLayout layoutOf(const platform::Form& form) {
     const platform::Geometry& asked = form.requestedGeometry();
     const int clientWidth = std::max(1, toPixels(framed ? form.clientWidth() : asked.width));
     const int designedHeight = std::max(1, toPixels(framed ? form.clientHeight() : asked.height));
-    const int room = form.topMenus().empty() ? 0 : kMenuBarHeight;
-    const int bar = form.hasVisibleTopMenu() ? kMenuBarHeight : 0;
-    const int border = framed ? kBorder : 0;
-    const int title = framed ? kTitleBarHeight : 0;
+    const int room = form.topMenus().empty() ? 0 : page::kMenuBarHeight;
+    const int bar = form.hasVisibleTopMenu() ? page::kMenuBarHeight : 0;
+    const int border = framed ? page::kBorder : 0;
+    const int title = framed ? page::kTitleBarHeight : 0;
     return {.width = clientWidth + 2 * border,
             .height = designedHeight + room + title + 2 * border,
             .border = border,
@@ -38,9 +38,11 @@ std::string cssColor(platform::Color color) {
 
 std::string cssFontFamily(const std::string& face) {
     // The fonts beside the page are named after the faces they stand in for.
-    if (face == "ＭＳ ゴシック" || face == "MS Gothic") return "\"Mochitama Gothic\", monospace";
-    if (face == "ＭＳ Ｐゴシック" || face == "MS PGothic" || face.empty()) return "\"Mochitama PGothic\", sans-serif";
-    return "\"" + face + "\", \"Mochitama PGothic\", sans-serif";
+    const std::string gothic = std::string("\"") + page::kGothicFamily + "\"";
+    const std::string pGothic = std::string("\"") + page::kPGothicFamily + "\"";
+    if (face == "ＭＳ ゴシック" || face == "MS Gothic") return gothic + ", monospace";
+    if (face == "ＭＳ Ｐゴシック" || face == "MS PGothic" || face.empty()) return pGothic + ", sans-serif";
+    return "\"" + face + "\", " + pGothic + ", sans-serif";
 }
 
 float cssPixels(float points) { return points * 96.0f / 72.0f; }

@@ -1,8 +1,9 @@
 #pragma once
-// Every call from the program into the page, in one place. The page draws
-// what it is told and queues what the player does; it never calls the game.
-// Objects are named by their addresses, which stay valid while the program
-// runs (a form keeps its controls whether loaded or not).
+// Every call from the program into the page, in one place, and every value
+// the two share. The page (page/*.js) draws what it is told and queues what
+// the player does; it never calls the program, whose stack may be suspended
+// (see page.cpp). Objects are named by their addresses, which stay valid
+// while the program runs (a form keeps its controls whether loaded or not).
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,11 @@ Id idOf(const Object& object) {
     return static_cast<Id>(reinterpret_cast<uintptr_t>(&object));
 }
 
+// ==== Shared with the page. The build writes everything from here to the
+// closing line into the page's contract.js and contract.css
+// (tools/web_contract.py), so the page cannot drift from it; the build
+// fails on anything here it cannot read.
+
 // What the player did, or a timer or a box answer, in the order it happened.
 enum class EventKind : int32_t {
     None = 0,
@@ -24,15 +30,35 @@ enum class EventKind : int32_t {
     KeyDown = 4,    // target: a form; a: key code, b: shift state
     MouseDown = 5,  // target: a form; a press on its client area
     Tick = 6,       // target: a timer
-    Answer = 7,     // target: a message box; a: 1 OK, 2 Yes, 3 No
+    Answer = 7,     // target: a message box; a: its BoxAnswer
 };
 
+// One queued event as the page writes it into the program's memory: four
+// 32-bit fields in this order.
 struct Event {
     EventKind kind = EventKind::None;
     Id target = 0;
     int32_t a = 0;
     int32_t b = 0;
 };
+
+enum class BoxAnswer : int32_t { Ok = 1, Yes = 2, No = 3 };
+enum class BoxIcon : int32_t { None = 0, Critical = 1, Question = 2, Exclamation = 3, Information = 4 };
+enum class ControlKind : int32_t { Label = 1, Button = 2, Frame = 3 };
+
+// The one-copy guard (a Web Lock) as the page found it.
+enum class Guard : int32_t { Held = 0, HeldElsewhere = 1, Unavailable = 2 };
+
+// The frame the page draws around a framed window and a box, in CSS pixels.
+inline constexpr int kBorder = 3;
+inline constexpr int kTitleBarHeight = 20;
+inline constexpr int kMenuBarHeight = 20;
+
+// The page's fonts, named after the faces they stand in for.
+inline constexpr const char* kGothicFamily = "Mochitama Gothic";
+inline constexpr const char* kPGothicFamily = "Mochitama PGothic";
+
+// ==== End of what the page shares.
 
 // ---- the event queue
 // Suspends the program until something is queued (input, a tick, an answer).
@@ -72,7 +98,6 @@ int windowLeft(Id form);
 int windowTop(Id form);
 
 // ---- controls
-enum class ControlKind : int32_t { Label = 1, Button = 2, Frame = 3 };
 void addControl(Id form, Id control, ControlKind kind, Id container);
 void setControlText(Id control, const std::string& text);
 void setControlShown(Id control, bool visible, bool enabled);
@@ -92,8 +117,7 @@ void setMenu(Id menu, const std::string& caption, bool visible, bool enabled, bo
 void setTimer(Id timer, int32_t interval);
 
 // ---- message boxes
-void openBox(Id box, const std::string& title, const std::string& text, const char* icon, bool yesNo,
-             bool defaultIsNo);
+void openBox(Id box, const std::string& title, const std::string& text, BoxIcon icon, bool yesNo, bool defaultIsNo);
 void closeBox(Id box);
 
 // ---- the world around the program
@@ -101,8 +125,7 @@ int screenWidth();
 int screenHeight();
 double secondsSinceMidnight();
 double entropy();
-// 0: this page holds the guard; 1: another page does; 2: no guard to be had.
-int takeGuard(const std::string& name);
+Guard takeGuard(const std::string& name);
 // Mounts the record store: 0, or the errno every later write reports.
 int openStorage(const std::string& directory);
 // Removes the windows and says plainly that the game has ended.

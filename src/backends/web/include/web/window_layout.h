@@ -12,11 +12,6 @@ namespace web {
 int toPixels(float twips);
 float toTwips(int pixels);
 
-// The frame the page draws around a framed window, in CSS pixels.
-inline constexpr int kBorder = 3;
-inline constexpr int kTitleBarHeight = 20;
-inline constexpr int kMenuBarHeight = 20;
-
 // Where the frame, the menu bar and the client area go. A window keeps its
 // outer size whether its menu bar shows or not: the bar takes its row from
 // the client area, as on the desktop.

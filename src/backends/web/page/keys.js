@@ -1,0 +1,69 @@
+// The keyboard, as a desktop hands it out: a box takes its keys first, then
+// an open menu, then Alt and a menu's letter, then a focused button, and the
+// rest goes to the active window's KeyDown.
+import { EventKind } from './contract.js';
+import { boxIsOpen, boxKey, escapeTopBox } from './boxes.js';
+import { dropDownByMnemonic, menuIsOpen, menuKey } from './menus.js';
+import { isEnded, push, pushStep } from './queue.js';
+import { activeShownWindow } from './windows.js';
+
+const VK_ESCAPE = 27;
+
+function shiftState(e) {
+  return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
+}
+
+function focusedButtonIn(win) {
+  const focused = document.activeElement;
+  return focused && focused.tagName === 'BUTTON' && win.element.contains(focused) ? focused : null;
+}
+
+function onKeyDown(e) {
+  if (isEnded() || e.isComposing) return;
+  if (boxIsOpen()) {
+    if (boxKey(e)) e.preventDefault();
+    return;
+  }
+  if (menuIsOpen()) {
+    if (menuKey(e)) e.preventDefault();
+    return;
+  }
+  const win = activeShownWindow();
+  if (e.altKey && !e.ctrlKey && e.key.length === 1 && dropDownByMnemonic(win, e.key)) {
+    e.preventDefault();
+    return;
+  }
+  if (win === null) return;
+  // Keys reach the window only when no button holds the focus; a focused
+  // button takes Enter and Space itself and leaves the rest unused.
+  const button = focusedButtonIn(win);
+  if (button) {
+    if (e.key === 'Enter' && !e.repeat) {
+      e.preventDefault();
+      button.click();
+    }
+    return;
+  }
+  if (e.key === 'Tab') return;
+  // The browser keeps its own shortcuts (Ctrl+W, Ctrl+T, F5 …); the game
+  // still hears the key.
+  if (!e.ctrlKey && !e.metaKey) e.preventDefault();
+  push(EventKind.KeyDown, win.id, e.keyCode, shiftState(e));
+}
+
+// Esc sent by the program goes to whatever has the focus when its turn comes.
+export function queueEscape() {
+  pushStep(() => {
+    if (boxIsOpen()) {
+      escapeTopBox();
+      return;
+    }
+    const win = activeShownWindow();
+    if (win === null || focusedButtonIn(win)) return;
+    push(EventKind.KeyDown, win.id, VK_ESCAPE, 0);
+  });
+}
+
+export function listenToKeys() {
+  document.addEventListener('keydown', onKeyDown);
+}
