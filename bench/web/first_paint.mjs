@@ -120,8 +120,7 @@ async function idleCpu(browser, url) {
 
 function fileSizes() {
   const out = {};
-  const files = ['mochitama.wasm', 'mochitama.js', 'desktop.js', 'desktop.css', 'index.html', 'mochitama.svg',
-    'fonts/fonts.css', 'fonts/mochitama-gothic.woff2', 'fonts/mochitama-pgothic.woff2'];
+  const files = readdirSync(site, { recursive: true }).filter((name) => statSync(path.join(site, name)).isFile()).sort();
   for (const name of files) {
     const data = readFileSync(path.join(site, name));
     out[name] = { raw: statSync(path.join(site, name)).size, gzip: gzipSync(data, { level: 9 }).length };

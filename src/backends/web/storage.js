@@ -56,7 +56,7 @@ mergeInto(LibraryManager.library, {
 
   // Mounts the store at `directory` with what IndexedDB holds. The page
   // began opening the database beside the program's download
-  // (Module.recordStore, from desktop.js).
+  // (Module.recordStore, from start.js).
   mochitama_open_storage__deps: ['$FS', '$IDBFS', '$MochitamaStore'],
   mochitama_open_storage: function(directory) {
     var path = UTF8ToString(directory);
