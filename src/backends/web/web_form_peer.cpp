@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/reading_order.h"
 #include "web/window_layout.h"
 
 namespace web {
@@ -86,12 +87,26 @@ WebFormPeer::~WebFormPeer() {
 
 // ------------------------------------------------------------ building
 
+// Frames first, as their controls go inside them; in each container the
+// controls stand in reading order, which is the order a screen reader takes.
+std::vector<platform::Control*> WebFormPeer::buildingOrder() const {
+    const std::vector<platform::Control*> frames(form_.frames().begin(), form_.frames().end());
+    std::vector<platform::Control*> order = platform::readingOrder(frames);
+    std::vector<const platform::Frame*> containers{nullptr};
+    containers.insert(containers.end(), form_.frames().begin(), form_.frames().end());
+    for (const platform::Frame* container : containers) {
+        std::vector<platform::Control*> inside;
+        for (platform::Control* control : form_.controls())
+            if (control->container() == container && kindOf(form_, *control) != page::ControlKind::Frame)
+                inside.push_back(control);
+        const std::vector<platform::Control*> read = platform::readingOrder(inside);
+        order.insert(order.end(), read.begin(), read.end());
+    }
+    return order;
+}
+
 void WebFormPeer::buildControls() {
-    // Frames first: their labels go inside them.
-    std::vector<platform::Control*> order(form_.frames().begin(), form_.frames().end());
-    order.insert(order.end(), form_.labels().begin(), form_.labels().end());
-    order.insert(order.end(), form_.buttons().begin(), form_.buttons().end());
-    for (platform::Control* control : order) {
+    for (platform::Control* control : buildingOrder()) {
         const page::Id id = page::idOf(*control);
         const page::Id container = control->container() != nullptr ? page::idOf(*control->container()) : 0;
         page::addControl(id_, id, kindOf(form_, *control), container);

@@ -1,4 +1,5 @@
 // The title window: placement, the two seconds, the time-attack key sequence.
+#include "platform/reading_order.h"
 #include "screens/place_form.h"
 #include "support/game_script.h"
 
@@ -33,6 +34,29 @@ TEST_F(Title, ClosingTheTitleWindowEndsTheProgramWithoutTheMainWindow) {
     host.close(form0());
     EXPECT_TRUE(host.ended());
     EXPECT_FALSE(form1().loaded());
+}
+
+// What a screen reader reads, in the order of the places: the letters of the
+// name left to right though each sits higher or lower than its neighbour,
+// then the version on their line, then the credit line; the question before
+// its answer, and はい before いいえ although いいえ comes first in tab order.
+TEST_F(Title, ScreenReadersTakeTheControlsInTheOrderOfTheirPlaces) {
+    const auto names = [](const std::vector<platform::Control*>& controls) {
+        std::vector<std::string> out;
+        for (const platform::Control* c : platform::readingOrder(controls)) out.push_back(c->name());
+        return out;
+    };
+    std::vector<platform::Control*> inFrame;
+    for (platform::Control* c : form0().controls())
+        if (c->container() == &form0().Frame1) inFrame.push_back(c);
+    EXPECT_EQ(names(inFrame), (std::vector<std::string>{"Label1", "Label2", "Label3", "Label4", "Label5", "Label6"}));
+    const auto main = names(form1().controls());
+    const auto at = [&](const char* name) { return std::find(main.begin(), main.end(), name) - main.begin(); };
+    EXPECT_LT(at("Label6"), at("Label1"));
+    EXPECT_LT(at("Label1"), at("Label2"));
+    EXPECT_LT(at("Command4"), at("Command5"));
+    EXPECT_LT(at("Command5"), at("Command1"));
+    EXPECT_LT(at("Command1"), at("Label7"));
 }
 
 struct KeyCase {

@@ -5,7 +5,8 @@ import { BoxAnswer, BoxIcon, EventKind } from './contract.js';
 import { element, noScroll, screen, setMnemonicText } from './dom.js';
 import { closeMenu } from './menus.js';
 import { push } from './queue.js';
-import { activeShownWindow, focusWindow, nextLayer } from './windows.js';
+import { focusWindow } from './focus.js';
+import { activeShownWindow, nextLayer } from './windows.js';
 import { screenHeight, screenWidth } from './world.js';
 
 const boxes = []; // open message boxes, the top one last

@@ -113,17 +113,17 @@ export function setControlPlace(id, left, top, width, height) {
   });
 }
 
-// Buttons stand in the document in tab order, so Tab goes as on the desktop.
+// The document holds the controls in reading order; Tab follows the tab
+// order (focus.js), as on the desktop.
 export function setControlOrder(id, position) {
-  withControl(id, (e, control) => {
-    control.order = position;
-    const parent = e.parentNode;
-    const buttons = control.window.buttons.slice().sort((a, b) => orderOf(a) - orderOf(b));
-    for (const b of buttons) if (b.parentNode === parent) parent.append(b);
-  });
+  withControl(id, (e, control) => { control.order = position; });
 }
 
-function orderOf(buttonElement) {
-  for (const control of controls.values()) if (control.element === buttonElement) return control.order;
-  return 0;
+// The window's buttons in tab order.
+export function tabOrderOf(win) {
+  const order = (e) => {
+    for (const control of controls.values()) if (control.element === e) return control.order;
+    return 0;
+  };
+  return win.buttons.slice().sort((a, b) => order(a) - order(b));
 }

@@ -4,6 +4,7 @@
 import { EventKind } from './contract.js';
 import { boxIsOpen, boxKey, escapeTopBox } from './boxes.js';
 import { dropDownByMnemonic, menuIsOpen, menuKey } from './menus.js';
+import { moveFocus } from './focus.js';
 import { isEnded, push, pushStep } from './queue.js';
 import { activeShownWindow } from './windows.js';
 
@@ -34,6 +35,16 @@ function onKeyDown(e) {
     return;
   }
   if (win === null) return;
+  const inGame = document.activeElement === document.body || win.element.contains(document.activeElement);
+  if (e.key === 'Tab') {
+    // Round the window, as a desktop's window keeps Tab to itself; from the
+    // page's own controls Tab goes as the browser takes it.
+    if (inGame) {
+      e.preventDefault();
+      moveFocus(win, e.shiftKey);
+    }
+    return;
+  }
   // Keys reach the window only when no button holds the focus; a focused
   // button takes Enter and Space itself and leaves the rest unused.
   const button = focusedButtonIn(win);
@@ -44,7 +55,6 @@ function onKeyDown(e) {
     }
     return;
   }
-  if (e.key === 'Tab') return;
   // The browser keeps its own shortcuts (Ctrl+W, Ctrl+T, F5 …); the game
   // still hears the key.
   if (!e.ctrlKey && !e.metaKey) e.preventDefault();

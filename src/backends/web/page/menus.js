@@ -4,10 +4,12 @@
 import { EventKind } from './contract.js';
 import { element, nameWithoutMnemonic, noScroll, setMnemonicText } from './dom.js';
 import { push, pushStep } from './queue.js';
+import { keepFocus } from './focus.js';
 import { later, raise, windowOf } from './windows.js';
 
 const menus = new Map(); // menu id → menu
 let openMenu = null; // the top-level menu whose popup is down
+let focusBeforeMenu = null; // where the focus goes back to when it closes
 
 export function menuIsOpen() {
   return openMenu !== null;
@@ -92,7 +94,9 @@ function toggleMenu(menu) {
 // The desktop tells a top-level menu it was clicked as it drops down.
 function dropDown(menu) {
   if (!menu.window.shown || !usable(menu) || menu.window.element.classList.contains('disabled')) return;
+  const before = openMenu === null ? document.activeElement : focusBeforeMenu;
   closeMenu();
+  focusBeforeMenu = before;
   openMenu = menu;
   raise(menu.window);
   const title = menu.element;
@@ -112,6 +116,11 @@ export function closeMenu() {
   openMenu.element.setAttribute('aria-expanded', 'false');
   highlight(null);
   openMenu = null;
+  // The focus goes back where it was before the menu dropped down.
+  const before = focusBeforeMenu;
+  focusBeforeMenu = null;
+  if (before && before.isConnected && before !== document.body) before.focus(noScroll);
+  keepFocus();
 }
 
 // A window that goes takes its open menu with it.

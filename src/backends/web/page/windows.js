@@ -1,9 +1,10 @@
 // The game's windows: each a dialog with a title bar, an icon, a close box, a
 // menu bar and a client area, placed and stacked like a desktop's.
 import { EventKind } from './contract.js';
-import { element, noScroll, screen } from './dom.js';
+import { element, screen } from './dom.js';
 import { boxIsOpen } from './boxes.js';
 import { controlElement, forgetControlsOf } from './controls.js';
+import { focusWindow, keepFocus } from './focus.js';
 import { closeMenuOf, forgetMenusOf } from './menus.js';
 import { push } from './queue.js';
 
@@ -55,11 +56,14 @@ function paintWindow(win) {
 
 export function paint(id) {
   const win = windows.get(id);
-  if (win) paintWindow(win);
+  if (!win) return;
+  paintWindow(win);
+  keepFocus();
 }
 
 export function paintAll() {
   for (const win of windows.values()) paintWindow(win);
+  keepFocus();
 }
 
 // ---- building
@@ -71,6 +75,7 @@ function buildTitleBar(win, icon) {
   bar.append(win.captionElement);
   // Reachable with Tab too: the browser keeps Alt+F4 for itself.
   const close = element('button', 'close', { 'aria-label': '閉じる', title: '閉じる', type: 'button' });
+  win.closeBox = close;
   close.addEventListener('click', () => push(EventKind.Close, win.id));
   close.addEventListener('pointerdown', (e) => e.stopPropagation());
   bar.append(close);
@@ -114,7 +119,10 @@ export function openWindow(id, name, framed, icon, font) {
   win.menuBar = element('div', 'menubar', { role: 'menubar' });
   win.client = element('div', 'client');
   win.client.style.fontFamily = font;
-  win.client.addEventListener('focusin', (e) => { win.lastFocus = e.target; });
+  // The button that had the focus here, for the window's return to the front.
+  section.addEventListener('focusin', (e) => {
+    if (e.target.tagName === 'BUTTON') win.lastFocus = e.target;
+  });
   win.client.addEventListener('pointerdown', (e) => {
     if (e.target === win.client) push(EventKind.MouseDown, id);
   });
@@ -192,26 +200,6 @@ export function showWindow(id, focusId) {
   win.element.hidden = false;
   if (!boxIsOpen()) raise(win);
   focusWindow(win, controlElement(focusId), wasShown);
-}
-
-// Focus starts on the first button in tab order (`first`, an element), and
-// goes back there when the button that had it has since gone; with none,
-// the window hears the keys.
-export function focusWindow(win, first, wasShown) {
-  if (boxIsOpen()) return;
-  const usable = (e) => e && win.client.contains(e) && !e.disabled && e.offsetParent !== null;
-  if (wasShown && usable(document.activeElement)) return;
-  // Back in a window: the button that had the focus there takes it again.
-  if (wasShown && usable(win.lastFocus)) {
-    win.lastFocus.focus(noScroll);
-    return;
-  }
-  if (first) {
-    first.focus(noScroll);
-    first.classList.add('focus-shown');
-  } else {
-    win.element.focus(noScroll);
-  }
 }
 
 export function hideWindow(id) {

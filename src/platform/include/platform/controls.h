@@ -95,6 +95,8 @@ public:
     const FontSpec& font() const { return now_.font; }
     Alignment alignment() const { return now_.alignment; }
     const Geometry& geometry() const { return now_.geometry; }
+    // Where the design put it, whatever the program has done since.
+    const Geometry& designedGeometry() const { return design_.geometry; }
     float left() const { return now_.geometry.left; }
     float top() const { return now_.geometry.top; }
     int tabIndex() const { return now_.tabIndex; }

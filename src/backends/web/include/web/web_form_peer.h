@@ -3,6 +3,8 @@
 // frame, menu bar and controls, and a ticking interval per timer. It copies
 // properties and names the objects the page's events may reach; the game's
 // rules stay in the core.
+#include <vector>
+
 #include "platform/form.h"
 #include "platform/form_peer.h"
 #include "web/page.h"
@@ -28,6 +30,7 @@ public:
     float outerHeight() const override;
 
 private:
+    std::vector<platform::Control*> buildingOrder() const;
     void buildControls();
     void buildMenus();
     void relayout();
