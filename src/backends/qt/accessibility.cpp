@@ -3,17 +3,22 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleObject>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <limits>
 
 namespace qt_backend {
 
 namespace {
 
 constexpr char kBlankEntryName[] = "mochitamaBlankEntryName";
+constexpr char kReadingRole[] = "mochitamaReadingRole";
+constexpr char kReadingIndex[] = "mochitamaReadingIndex";
 
 QString blankEntryName(const platform::Menu& menu) {
     return menu.parent() == nullptr ? QStringLiteral("空白のメニュー") : QStringLiteral("空白の項目");
@@ -114,9 +119,41 @@ private:
     QMenu* submenu() const { return action() != nullptr ? action()->menu() : nullptr; }
 };
 
-QAccessibleInterface* blankMenuEntryFactory(const QString& className, QObject* object) {
-    if (className != QLatin1String("QAction") || !object->property(kBlankEntryName).isValid()) return nullptr;
-    return new BlankMenuEntry(static_cast<QAction*>(object));
+// A window's client area or a frame, whose controls a screen reader takes in
+// reading order instead of the order their widgets were made in (labels
+// first, so that the desktop draws them under frames and buttons).
+class ReadsInOrder : public QAccessibleWidget {
+public:
+    ReadsInOrder(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    QAccessibleInterface* child(int index) const override {
+        const QList<QAccessibleInterface*> children = inReadingOrder();
+        return index >= 0 && index < children.size() ? children.at(index) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return static_cast<int>(inReadingOrder().indexOf(const_cast<QAccessibleInterface*>(child)));
+    }
+
+private:
+    QList<QAccessibleInterface*> inReadingOrder() const {
+        QList<QAccessibleInterface*> children;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) children.append(QAccessibleWidget::child(i));
+        const auto place = [](const QAccessibleInterface* child) {
+            const QVariant index = child->object() != nullptr ? child->object()->property(kReadingIndex) : QVariant();
+            return index.isValid() ? index.toInt() : std::numeric_limits<int>::max();
+        };
+        std::stable_sort(children.begin(), children.end(),
+                         [&](const QAccessibleInterface* a, const QAccessibleInterface* b) { return place(a) < place(b); });
+        return children;
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("QAction") && object->property(kBlankEntryName).isValid())
+        return new BlankMenuEntry(static_cast<QAction*>(object));
+    if (const QVariant role = object->property(kReadingRole); role.isValid() && object->isWidgetType())
+        return new ReadsInOrder(static_cast<QWidget*>(object), static_cast<QAccessible::Role>(role.toInt()));
+    return nullptr;
 }
 
 }  // namespace
@@ -131,7 +168,7 @@ QString popupName(const platform::Menu& menu) {
 
 void installAccessibleFactory() {
     static const bool installed = [] {
-        QAccessible::installFactory(blankMenuEntryFactory);
+        QAccessible::installFactory(accessibleFactory);
         return true;
     }();
     (void)installed;
@@ -147,5 +184,9 @@ void markBlankEntry(const platform::Menu& menu, QAction* action) {
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(picked));
 }
 
+void readInOrder(QWidget* container, QAccessible::Role role, const std::vector<QWidget*>& children) {
+    container->setProperty(kReadingRole, static_cast<int>(role));
+    for (std::size_t i = 0; i < children.size(); ++i) children[i]->setProperty(kReadingIndex, static_cast<int>(i));
+}
 
 }  // namespace qt_backend

@@ -5,8 +5,11 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <algorithm>
+#include <map>
 #include <vector>
 
+#include "platform/reading_order.h"
+#include "qt/accessibility.h"
 #include "qt/core_calls.h"
 #include "qt/fonts.h"
 #include "qt/input_blocker.h"
@@ -92,6 +95,22 @@ void QtFormPeer::buildControls() {
     for (platform::Frame* frame : form_.frames()) views_.at(frame)->widget()->raise();
     for (platform::CommandButton* button : form_.buttons()) views_.at(button)->widget()->raise();
     applyTabOrder();
+    applyReadingOrder();
+}
+
+// Screen readers take each container's controls by their places, not in
+// the order the widgets stack in.
+void QtFormPeer::applyReadingOrder() {
+    std::map<QWidget*, std::vector<platform::Control*>> byContainer;
+    for (platform::Control* control : form_.controls()) {
+        QWidget* container = control->container() != nullptr ? views_.at(control->container())->widget() : client_;
+        byContainer[container].push_back(control);
+    }
+    for (auto& [container, controls] : byContainer) {
+        std::vector<QWidget*> widgets;
+        for (platform::Control* control : platform::readingOrder(controls)) widgets.push_back(views_.at(control)->widget());
+        readInOrder(container, container == client_ ? QAccessible::Client : QAccessible::Grouping, widgets);
+    }
 }
 
 void QtFormPeer::buildTimers() {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -83,6 +84,28 @@ TEST_F(AccessibilityTest, EveryButtonLabelAndMenuEntryHasANameOrADescription) {
     EXPECT_EQ(seen[QAccessible::StaticText], 8);
     EXPECT_EQ(seen[QAccessible::MenuItem], 13);
     EXPECT_EQ(seen[QAccessible::Separator], 1);
+}
+
+// A screen reader takes the controls by their places, top to bottom and
+// left to right, not in the order the window stacks them (labels under the
+// buttons) nor in the order the form declares them (the reverse).
+TEST_F(AccessibilityTest, ControlsAreReadInTheOrderOfTheirPlaces) {
+    MainForm form(game);
+    auto& peer = shown(form);
+    std::vector<QObject*> read;
+    for (const Visited& v : treeOf(peer.window()))
+        if (v.iface->role() == QAccessible::PushButton || v.iface->role() == QAccessible::StaticText)
+            read.push_back(v.iface->object());
+    const auto at = [&](platform::Control& control) {
+        return std::find(read.begin(), read.end(), peer.widget(control)) - read.begin();
+    };
+    EXPECT_LT(at(form.Label6), at(form.Label1));
+    EXPECT_LT(at(form.Label1), at(form.Label2));
+    EXPECT_LT(at(form.Label2), at(form.Command4));
+    EXPECT_LT(at(form.Command4), at(form.Command5));
+    EXPECT_LT(at(form.Command5), at(form.Command1));
+    EXPECT_LT(at(form.Command1), at(form.Label7));
+    EXPECT_LT(at(form.Label7), at(form.Label8));
 }
 
 // ------------------------------------------------------------ buttons and labels

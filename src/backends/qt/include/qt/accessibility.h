@@ -3,11 +3,14 @@
 // and a blank entry's text is only spaces: so a blank entry carries a name of
 // its own, and an accessible interface of ours reads it; every other entry
 // keeps Qt's.
+#include <QAccessible>
 #include <QString>
+#include <vector>
 
 #include "platform/controls.h"
 
 class QAction;
+class QWidget;
 
 namespace qt_backend {
 
@@ -18,6 +21,11 @@ void installAccessibleFactory();
 // Marks a blank entry for that interface, or unmarks an entry that has a
 // caption again.
 void markBlankEntry(const platform::Menu& menu, QAction* action);
+
+// A screen reader takes the children of `container` in the order given (the
+// controls' reading order), whatever order the widgets were made in.
+// Before the container's interface is first asked for.
+void readInOrder(QWidget* container, QAccessible::Role role, const std::vector<QWidget*>& children);
 
 // What a screen reader calls an open drop-down menu: its caption without the
 // access-key marker, or the blank entry's own name.

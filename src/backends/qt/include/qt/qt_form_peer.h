@@ -79,6 +79,7 @@ private:
     void buildControls();
     void buildTimers();
     void applyTabOrder();
+    void applyReadingOrder();
     void applyTimer(platform::Timer& timer);
     void showWindow();
     void focusFirstButton();
