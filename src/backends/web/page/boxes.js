@@ -30,7 +30,7 @@ function boxTitleBar(title) {
   const bar = element('div', 'titlebar');
   const caption = element('span', 'caption');
   caption.textContent = title;
-  const close = element('button', 'close', { 'aria-label': '閉じる', title: '閉じる', tabindex: '-1' });
+  const close = element('button', 'close', { 'aria-label': '閉じる', tabindex: '-1' });
   bar.append(caption, close);
   return { bar, close };
 }

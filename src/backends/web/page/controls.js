@@ -1,6 +1,7 @@
 // The controls inside a window: labels, buttons and frames, placed in CSS
 // pixels by the program. Their changes wait for the window's next paint.
 import { ControlKind, EventKind } from './contract.js';
+import { textChanged } from './announce.js';
 import { element, setMnemonicText } from './dom.js';
 import { push } from './queue.js';
 import { later, windowOf } from './windows.js';
@@ -70,12 +71,14 @@ export function setControlText(id, text) {
       e.setAttribute('aria-label', text);
     } else {
       e.textContent = text;
+      textChanged(e);
     }
   });
 }
 
 export function setControlShown(id, visible, enabled) {
   withControl(id, (e, control) => {
+    if (visible && e.hidden && control.kind === ControlKind.Label) textChanged(e);
     e.hidden = !visible;
     e.classList.toggle('disabled', !enabled);
     if (control.kind === ControlKind.Button) e.disabled = !enabled;

@@ -37,7 +37,8 @@ export function addMenu(formId, id, parentId) {
   } else {
     menu.element.setAttribute('aria-haspopup', 'menu');
     menu.element.setAttribute('aria-expanded', 'false');
-    menu.popup = element('div', 'popup', { role: 'menu' });
+    menu.popup = element('div', 'popup', { role: 'menu', 'aria-labelledby': 'menu-' + id });
+    menu.element.id = 'menu-' + id;
     menu.popup.hidden = true;
     win.menuBar.append(menu.element);
     win.element.append(menu.popup);
@@ -59,12 +60,16 @@ export function setMenu(id, caption, visible, enabled, separator) {
     e.classList.toggle('disabled', !enabled);
     e.setAttribute('aria-disabled', String(!enabled));
     if (separator) {
+      // A line to look at, not a place for the focus.
       e.textContent = '';
       e.setAttribute('role', 'separator');
+      e.removeAttribute('tabindex');
+      e.removeAttribute('aria-disabled');
       e.className = 'separator';
       return;
     }
     e.setAttribute('role', 'menuitem');
+    e.setAttribute('tabindex', '-1');
     e.className = menu.parent ? 'menuitem' : 'menutitle';
     // A blank entry is still something to click, and a screen reader names it.
     if (caption === '') {

@@ -1,5 +1,6 @@
 // The game's windows: each a dialog with a title bar, an icon, a close box, a
 // menu bar and a client area, placed and stacked like a desktop's.
+import { announceChanges } from './announce.js';
 import { EventKind } from './contract.js';
 import { element, screen } from './dom.js';
 import { boxIsOpen } from './boxes.js';
@@ -52,6 +53,7 @@ function paintWindow(win) {
   const changes = win.pending;
   win.pending = [];
   for (const change of changes) change();
+  announceChanges();
 }
 
 export function paint(id) {
@@ -74,7 +76,7 @@ function buildTitleBar(win, icon) {
   win.captionElement = element('span', 'caption');
   bar.append(win.captionElement);
   // Reachable with Tab too: the browser keeps Alt+F4 for itself.
-  const close = element('button', 'close', { 'aria-label': '閉じる', title: '閉じる', type: 'button' });
+  const close = element('button', 'close', { 'aria-label': '閉じる', type: 'button' });
   win.closeBox = close;
   close.addEventListener('click', () => push(EventKind.Close, win.id));
   close.addEventListener('pointerdown', (e) => e.stopPropagation());
@@ -116,7 +118,7 @@ export function openWindow(id, name, framed, icon, font) {
   section.tabIndex = -1;
   const win = { id, name, element: section, pending: [], shown: false, left: 0, top: 0, menus: [], buttons: [] };
   win.titleBar = buildTitleBar(win, icon);
-  win.menuBar = element('div', 'menubar', { role: 'menubar' });
+  win.menuBar = element('div', 'menubar', { role: 'menubar', 'aria-label': 'メニュー バー' });
   win.client = element('div', 'client');
   win.client.style.fontFamily = font;
   // The button that had the focus here, for the window's return to the front.
