@@ -7,7 +7,7 @@ import { closeMenu } from './menus.js';
 import { push } from './queue.js';
 import { focusWindow } from './focus.js';
 import { activeShownWindow, nextLayer } from './windows.js';
-import { screenHeight, screenWidth } from './world.js';
+import { drag, onScreen, screenHeight, screenWidth, whenScreenChanges } from './screen.js';
 
 const boxes = []; // open message boxes, the top one last
 
@@ -28,6 +28,11 @@ const icons = {
 
 function boxTitleBar(title) {
   const bar = element('div', 'titlebar');
+  // A box can be moved by its title bar, as on a desktop.
+  bar.addEventListener('pointerdown', (e) => {
+    const box = bar.parentElement;
+    if (e.button === 0 && e.target !== bar.lastChild) drag(e, { left: box.offsetLeft, top: box.offsetTop }, (l, t) => moveBox(box, l, t));
+  });
   const caption = element('span', 'caption');
   caption.textContent = title;
   const close = element('button', 'close', { 'aria-label': '閉じる', tabindex: '-1' });
@@ -87,13 +92,21 @@ export function openBox(id, title, text, icon, yesNo, defaultIsNo) {
 // Centred over the window it speaks for, or over the screen.
 function placeBox(box) {
   const owner = activeShownWindow();
-  const area = owner ? owner.element.getBoundingClientRect()
-    : { left: 0, top: 0, width: screenWidth(), height: screenHeight() };
-  const left = area.left + (area.width - box.offsetWidth) / 2;
-  const top = area.top + (area.height - box.offsetHeight) / 2;
-  box.style.left = Math.max(0, Math.round(left)) + 'px';
-  box.style.top = Math.max(0, Math.round(top)) + 'px';
+  const area = owner ? { left: owner.left, top: owner.top, width: owner.element.offsetWidth,
+    height: owner.element.offsetHeight } : { left: 0, top: 0, width: screenWidth(), height: screenHeight() };
+  moveBox(box, area.left + (area.width - box.offsetWidth) / 2, area.top + (area.height - box.offsetHeight) / 2);
 }
+
+// Wholly on the screen, wherever it is put.
+function moveBox(box, left, top) {
+  const place = onScreen(Math.round(left), Math.round(top), box.offsetWidth, box.offsetHeight);
+  box.style.left = place.left + 'px';
+  box.style.top = place.top + 'px';
+}
+
+whenScreenChanges(() => {
+  for (const record of boxes) moveBox(record.element, record.element.offsetLeft, record.element.offsetTop);
+});
 
 function removeBox(record) {
   boxes.splice(boxes.indexOf(record), 1);

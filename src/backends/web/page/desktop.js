@@ -10,8 +10,10 @@ import { sleep, takeEvent, whenEventQueued, yieldOnce } from './queue.js';
 import { setTimer } from './timers.js';
 import { closeWindow, hideWindow, layoutWindow, moveWindow, openWindow, paint, paintAll, setWindowCaption,
   setWindowColor, setWindowEnabled, showWindow, windowLeft, windowTop } from './windows.js';
-import { entropy, park, screenHeight, screenWidth, secondsSinceMidnight, showEnded, takeGuard } from './world.js';
+import { measure, screenHeight, screenWidth } from './screen.js';
+import { entropy, park, secondsSinceMidnight, showEnded, takeGuard } from './world.js';
 
+measure();
 listenToKeys();
 document.addEventListener('pointerdown', (e) => closeMenuUnlessInside(e.target));
 

@@ -8,6 +8,7 @@ import { controlElement, forgetControlsOf } from './controls.js';
 import { focusWindow, keepFocus } from './focus.js';
 import { closeMenuOf, forgetMenusOf } from './menus.js';
 import { push } from './queue.js';
+import { drag, onScreen, whenScreenChanges } from './screen.js';
 
 const windows = new Map(); // form id → window
 let activeWindow = null;
@@ -88,29 +89,22 @@ function buildTitleBar(win, icon) {
 // The player may move a window by its title bar, as on a desktop.
 function startDrag(win, event) {
   if (event.button !== 0 || boxIsOpen()) return;
-  const bar = event.currentTarget;
-  const startX = event.clientX;
-  const startY = event.clientY;
-  const left = win.left;
-  const top = win.top;
-  bar.setPointerCapture(event.pointerId);
-  const move = (e) => placeWindow(win, left + e.clientX - startX, Math.max(0, top + e.clientY - startY));
-  const stop = () => {
-    bar.removeEventListener('pointermove', move);
-    bar.removeEventListener('pointerup', stop);
-    bar.removeEventListener('pointercancel', stop);
-  };
-  bar.addEventListener('pointermove', move);
-  bar.addEventListener('pointerup', stop);
-  bar.addEventListener('pointercancel', stop);
+  drag(event, { left: win.left, top: win.top }, (left, top) => placeWindow(win, left, top));
 }
 
+// A window is always wholly on the screen: where the program or the player
+// puts it, or where it is brought back to when the screen shrinks.
 function placeWindow(win, left, top) {
-  win.left = left;
-  win.top = top;
-  win.element.style.left = left + 'px';
-  win.element.style.top = top + 'px';
+  const place = onScreen(Math.round(left), Math.round(top), win.element.offsetWidth, win.element.offsetHeight);
+  win.left = place.left;
+  win.top = place.top;
+  win.element.style.left = place.left + 'px';
+  win.element.style.top = place.top + 'px';
 }
+
+whenScreenChanges(() => {
+  for (const win of windows.values()) if (win.shown) placeWindow(win, win.left, win.top);
+});
 
 export function openWindow(id, name, framed, icon, font) {
   const section = element('section', framed ? 'window framed' : 'window', { role: 'dialog', 'data-form': name });
@@ -200,6 +194,7 @@ export function showWindow(id, focusId) {
   const wasShown = win.shown;
   win.shown = true;
   win.element.hidden = false;
+  placeWindow(win, win.left, win.top);
   if (!boxIsOpen()) raise(win);
   focusWindow(win, controlElement(focusId), wasShown);
 }

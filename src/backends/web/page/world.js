@@ -9,14 +9,6 @@ import { closeAllWindows } from './windows.js';
 
 const guardReleases = [];
 
-export function screenWidth() {
-  return document.documentElement.clientWidth;
-}
-
-export function screenHeight() {
-  return document.documentElement.clientHeight;
-}
-
 export function secondsSinceMidnight() {
   const d = new Date();
   return d.getHours() * 3600 + d.getMinutes() * 60 + d.getSeconds() + d.getMilliseconds() / 1000;
