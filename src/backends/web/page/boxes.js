@@ -80,6 +80,7 @@ export function openBox(id, title, text, icon, yesNo, defaultIsNo) {
   preferred.classList.add('default');
   close.addEventListener('click', () => answerBox(record, record.escape));
   box.append(bar, boxBody(id, text, icon), row);
+  box.addEventListener('focusin', (e) => { record.lastFocus = e.target; });
   shield.style.zIndex = nextLayer();
   box.style.zIndex = nextLayer();
   screen().append(shield, box);
@@ -125,6 +126,12 @@ function answerBox(record, answer) {
   } else if (activeShownWindow()) {
     focusWindow(activeShownWindow(), null, true);
   }
+}
+
+export function focusTopBox() {
+  const record = boxes[boxes.length - 1];
+  const last = record.buttons.find((b) => b.element === record.lastFocus);
+  (last ? last.element : record.element.querySelector('button.default')).focus(noScroll);
 }
 
 export function closeBox(id) {

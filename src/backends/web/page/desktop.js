@@ -4,6 +4,7 @@
 import { closeBox, openBox } from './boxes.js';
 import { addControl, setControlAlignment, setControlColors, setControlFont, setControlOrder, setControlPlace,
   setControlShown, setControlText } from './controls.js';
+import { offerKeyboard } from './keyboard.js';
 import { listenToKeys, queueEscape } from './keys.js';
 import { addMenu, closeMenuUnlessInside, setMenu } from './menus.js';
 import { sleep, takeEvent, whenEventQueued, yieldOnce } from './queue.js';
@@ -15,6 +16,7 @@ import { entropy, park, secondsSinceMidnight, showEnded, takeGuard } from './wor
 
 measure();
 listenToKeys();
+offerKeyboard();
 document.addEventListener('pointerdown', (e) => closeMenuUnlessInside(e.target));
 
 export const desktop = Object.freeze({

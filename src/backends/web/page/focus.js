@@ -2,7 +2,7 @@
 // control of the active window, or on the window itself, and never on the
 // page. Tab goes round the active window's buttons in their tab order, then
 // its close box, since the document's order is the reading order.
-import { boxIsOpen } from './boxes.js';
+import { boxIsOpen, focusTopBox } from './boxes.js';
 import { tabOrderOf } from './controls.js';
 import { noScroll } from './dom.js';
 import { menuIsOpen } from './menus.js';
@@ -71,4 +71,18 @@ export function keepFocus() {
   if (!onThePage && !win.element.contains(focused)) return;
   if (focused === win.element || usable(win, focused)) return;
   focusOn(nextInCycle(win, win.lastFocus) || win.element);
+}
+
+// A key of the on-screen keyboard acts where the game's focus is: if
+// pressing it took the focus, the focus goes back there first.
+export function returnFocusToGame() {
+  const focused = document.activeElement;
+  if (focused && focused !== document.body && focused.closest('#screen') !== null) return;
+  if (boxIsOpen()) {
+    focusTopBox();
+    return;
+  }
+  const win = activeShownWindow();
+  if (win === null) return;
+  focusOn(usable(win, win.lastFocus) ? win.lastFocus : win.element);
 }

@@ -21,6 +21,8 @@ function focusedButtonIn(win) {
 
 function onKeyDown(e) {
   if (isEnded() || e.isComposing) return;
+  // The page's own controls (the on-screen keyboard's button) take their keys.
+  if (onThePagesOwn(document.activeElement)) return;
   if (boxIsOpen()) {
     if (boxKey(e)) e.preventDefault();
     return;
@@ -35,14 +37,10 @@ function onKeyDown(e) {
     return;
   }
   if (win === null) return;
-  const inGame = document.activeElement === document.body || win.element.contains(document.activeElement);
   if (e.key === 'Tab') {
-    // Round the window, as a desktop's window keeps Tab to itself; from the
-    // page's own controls Tab goes as the browser takes it.
-    if (inGame) {
-      e.preventDefault();
-      moveFocus(win, e.shiftKey);
-    }
+    // Round the window, as a desktop's window keeps Tab to itself.
+    e.preventDefault();
+    moveFocus(win, e.shiftKey);
     return;
   }
   // Keys reach the window only when no button holds the focus; a focused
@@ -59,6 +57,24 @@ function onKeyDown(e) {
   // still hears the key.
   if (!e.ctrlKey && !e.metaKey) e.preventDefault();
   push(EventKind.KeyDown, win.id, e.keyCode, shiftState(e));
+}
+
+function onThePagesOwn(focused) {
+  return !!focused && focused !== document.body && focused.closest('#screen') === null;
+}
+
+// A key of the on-screen keyboard: what the physical key does, where it
+// would do it. What the page leaves to the browser for a physical key (a
+// focused button pressed by Enter or Space) is done here too.
+export function pressKey(key) {
+  let prevented = false;
+  const event = { ...key, repeat: false, isComposing: false, metaKey: false, preventDefault: () => { prevented = true; } };
+  onKeyDown(event);
+  const focused = document.activeElement;
+  if (!prevented && (key.key === 'Enter' || key.key === ' ') && focused && focused.tagName === 'BUTTON' &&
+      !onThePagesOwn(focused)) {
+    focused.click();
+  }
 }
 
 // Esc sent by the program goes to whatever has the focus when its turn comes.
