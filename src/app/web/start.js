@@ -2,63 +2,164 @@
 // once, beside the downloads: compiling the program, and opening (on a
 // first visit, creating) the record store's database. Then the page's
 // desktop (desktop/*.js) and the program (mochitama.js) are loaded, and the
-// program is handed all three as Module.
+// program is handed all three as Module. A start that cannot go on says
+// why, in the page, and offers to load it again.
 'use strict';
 
 (() => {
-  const program = WebAssembly.compileStreaming
-    ? WebAssembly.compileStreaming(fetch('mochitama.wasm', { credentials: 'same-origin' }))
-    : null;
+  // A start that cannot go on, with what the player is to be told.
+  class CannotStart extends Error {}
+
+  const embedded = window.top !== window;
+
+  function cannotStart(reason) {
+    const text = reason instanceof CannotStart ? reason.message
+      : `もちたまが止まりました（${reason && reason.message ? reason.message : String(reason)}）。`;
+    document.body.dataset.game = 'failed';
+    const screen = document.getElementById('screen');
+    screen.textContent = '';
+    screen.style.transform = '';
+    const notice = document.createElement('section');
+    notice.className = 'ended';
+    notice.setAttribute('role', 'alert');
+    for (const line of text.split('\n')) {
+      const p = document.createElement('p');
+      p.textContent = line;
+      notice.append(p);
+    }
+    const again = document.createElement('button');
+    again.type = 'button';
+    again.className = 'button';
+    again.textContent = '再読み込み';
+    again.addEventListener('click', () => location.reload());
+    notice.append(again);
+    screen.append(notice);
+  }
+
+  function missing(file, why) {
+    return new CannotStart(`ファイル「${file}」を読み込めませんでした（${why}）。\n` +
+      'サイトのファイルが欠けているか、接続が切れています。');
+  }
+
+  // Compiled from the download as it arrives where the server names the
+  // type; from its bytes where it does not, which only takes a little longer.
+  async function compileProgram() {
+    let response;
+    try {
+      response = await fetch('mochitama.wasm', { credentials: 'same-origin' });
+    } catch (error) {
+      throw missing('mochitama.wasm', error.message);
+    }
+    if (!response.ok) throw missing('mochitama.wasm', `HTTP ${response.status}`);
+    try {
+      const type = response.headers.get('Content-Type') || '';
+      if (WebAssembly.compileStreaming && type.split(';')[0].trim() === 'application/wasm') {
+        return await WebAssembly.compileStreaming(response);
+      }
+      return await WebAssembly.compile(await response.arrayBuffer());
+    } catch (error) {
+      throw new CannotStart(`ファイル「mochitama.wasm」が壊れています（${error.message}）。\n` +
+        'サイトのファイルが途中で切れているか、別のものに置き換わっています。');
+    }
+  }
+
+  const storageRefused = new CannotStart(embedded
+    ? 'このページは他のサイトの中に埋め込まれていて、ブラウザがそこでの記録の保存を許していません。\n' +
+      'もちたまのページを直接開いてください。'
+    : 'このブラウザは、このサイトに記録の保存を許していません。\n' +
+      'サイトデータの保存を許すか、ふつうのウィンドウで開いてください。');
 
   // The layout is emscripten's IDBFS (version 21, one store with a timestamp
   // index); the program checks the version before it takes it.
-  const recordStore = new Promise((resolve) => {
-    let request;
-    try {
-      request = indexedDB.open('/mochitama', 21);
-    } catch (error) {
-      resolve({ error });
-      return;
-    }
-    request.onupgradeneeded = () => {
-      const db = request.result;
-      const store = db.objectStoreNames.contains('FILE_DATA') ? request.transaction.objectStore('FILE_DATA')
-        : db.createObjectStore('FILE_DATA');
-      if (!store.indexNames.contains('timestamp')) store.createIndex('timestamp', 'timestamp', { unique: false });
-    };
-    request.onsuccess = () => resolve({ db: request.result });
-    request.onerror = (event) => {
-      event.preventDefault();
-      resolve({ error: request.error });
-    };
-  });
-
-  // A page that cannot start says so, instead of staying blank.
-  function cannotStart() {
-    document.body.dataset.game = 'ended';
-    document.getElementById('screen').textContent = 'もちたまを始められませんでした。このブラウザでは動かないようです。';
+  function openRecordStore() {
+    return new Promise((resolve, reject) => {
+      let request;
+      try {
+        request = indexedDB.open('/mochitama', 21);
+      } catch (error) {
+        reject(storageRefused);
+        return;
+      }
+      request.onupgradeneeded = () => {
+        const db = request.result;
+        const store = db.objectStoreNames.contains('FILE_DATA') ? request.transaction.objectStore('FILE_DATA')
+          : db.createObjectStore('FILE_DATA');
+        if (!store.indexNames.contains('timestamp')) store.createIndex('timestamp', 'timestamp', { unique: false });
+      };
+      request.onsuccess = () => resolve({ db: request.result });
+      request.onerror = (event) => {
+        event.preventDefault();
+        reject(storageRefused);
+      };
+    });
   }
 
-  function loadProgram(desktop) {
+  // Which of these files the browser could not load, and why; the browser
+  // does not tell a script's loader.
+  async function notLoaded(files, error) {
+    for (const file of files) {
+      try {
+        const response = await fetch(file, { credentials: 'same-origin' });
+        if (!response.ok) return missing(file, `HTTP ${response.status}`);
+      } catch (fetchError) {
+        return missing(file, fetchError.message);
+      }
+    }
+    return new CannotStart(`ページのスクリプトを読み込めませんでした（${error}）。`);
+  }
+
+  function desktopModules() {
+    return [...document.querySelectorAll('link[rel="modulepreload"]')].map((link) => link.getAttribute('href'));
+  }
+
+  function loadProgram(desktop, program, recordStore) {
     window.Module = {
       desktop,
       recordStore,
-      // The program compiled while the page loaded; emscripten's own
-      // download is the way when this browser cannot compile as it streams.
-      instantiateWasm: program && ((imports, done) => {
+      instantiateWasm: (imports, done) => {
         program
           .then((compiled) => WebAssembly.instantiate(compiled, imports))
-          .then((instance) => done(instance), (error) => window.Module.onAbort(error));
+          .then((instance) => done(instance), cannotStart);
         return {};
-      }),
+      },
       onRuntimeInitialized: () => { document.body.dataset.game = 'running'; },
       onAbort: cannotStart,
     };
     const script = document.createElement('script');
     script.src = 'mochitama.js';
-    script.onerror = cannotStart;
+    script.onerror = async () => cannotStart(await notLoaded(['mochitama.js'], 'mochitama.js'));
     document.body.append(script);
   }
 
-  import('./desktop/desktop.js').then(({ desktop }) => loadProgram(desktop), cannotStart);
+  function start() {
+    document.body.dataset.game = 'loading';
+    if (location.protocol === 'file:') {
+      throw new CannotStart('ファイルを直接開いたページ（file://）では、ブラウザがプログラムの読み込みを許しません。\n' +
+        'ウェブサーバーから開いてください。たとえば、このフォルダで\n' +
+        'python3 -m http.server 8000 --bind 127.0.0.1\n' +
+        'を実行してから、http://127.0.0.1:8000/ を開きます。');
+    }
+    if (typeof WebAssembly !== 'object') {
+      throw new CannotStart('このブラウザでは WebAssembly が使えません（切られているか、対応していません）。\n' +
+        'もちたまは WebAssembly で動きます。使えるようにしてから、もう一度開いてください。');
+    }
+    const program = compileProgram();
+    const recordStore = openRecordStore();
+    // Each failure is told once, by whichever is waited for first.
+    program.catch(() => {});
+    recordStore.catch(() => {});
+    import('./desktop/desktop.js')
+      .catch(async (error) => { throw await notLoaded(desktopModules(), error.message); })
+      .then(async ({ desktop }) => {
+        await recordStore;
+        loadProgram(desktop, program, recordStore);
+      })
+      .catch(cannotStart);
+  }
+
+  try {
+    start();
+  } catch (error) {
+    cannotStart(error);
+  }
 })();
