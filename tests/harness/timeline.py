@@ -145,9 +145,12 @@ class Timeline:
                 if line.strip():
                     records.append(json.loads(line))
         self.end = end if end is not None else (records[-1]["t"] if records else 0)
+        # (when the timer woke, how late), in ms.
+        self.lags = [(r["t"], r["lag"]) for r in records if "lag" in r]
         by_window = {}
         for r in records:
-            by_window.setdefault(r["window"], []).append(r)
+            if "window" in r:
+                by_window.setdefault(r["window"], []).append(r)
         self.histories = {}
         for window, rs in by_window.items():
             states, frame = [], None
