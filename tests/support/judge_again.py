@@ -15,8 +15,10 @@ import subprocess
 import sys
 import threading
 
-# Node's test runner passes a test file's stderr on as "# " comments.
-TOO_BUSY = re.compile(r"^(?:# )?MachineTooBusyToJudge: (.*)$")
+# As the harness prints it: unittest -v may have begun the line with the
+# test's name, node's test runner passes stderr on as "# " comments. Not the
+# exception's own line in a traceback (harness.beats.MachineTooBusyToJudge: …).
+TOO_BUSY = re.compile(r"(?:^|\s)MachineTooBusyToJudge: (.*)$")
 # How many tests failed, as unittest and node's test runner sum up a run.
 UNITTEST_FAILED = re.compile(r"^FAILED \((.*)\)$")
 UNITTEST_COUNTED = ("failures", "errors", "unexpected successes")
@@ -60,7 +62,7 @@ def failed_tests(lines):
 def too_busy_only(status, lines):
     """What the harness said when the run failed for no other reason than a
     machine too busy to judge; else None."""
-    said = [m.group(1) for m in map(TOO_BUSY.match, lines) if m]
+    said = [m.group(1) for m in map(TOO_BUSY.search, lines) if m]
     if status != 0 and said and failed_tests(lines) == len(said):
         return "; ".join(said)
     return None

@@ -17,8 +17,9 @@ output, status = sys.argv[2 + min(n, len(sys.argv) - 3)].rsplit("|", 1)
 print(output)
 sys.exit(int(status))
 """
-BUSY_UNITTEST = ("MachineTooBusyToJudge: the sleep: 3400 ms, expected 3000, the machine's lag 120 ms\n"
-                 "harness.beats.MachineTooBusyToJudge: the sleep\nFAILED (errors=1)|1")
+BUSY_UNITTEST = ("test_a_run (test_real_window.RealWindowTest.test_a_run) ... MachineTooBusyToJudge: the sleep: "
+                 "3400 ms, expected 3000, the machine's lag 120 ms\nERROR\n"
+                 "harness.beats.MachineTooBusyToJudge: the sleep: 3400 ms\nFAILED (errors=1)|1")
 BUSY_NODE = ("# MachineTooBusyToJudge: a results screen: 3300 ms\nnot ok 1 - a run\n"
              "  name: 'MachineTooBusyToJudge'\n# pass 2\n# fail 1\n# cancelled 0|1")
 BUSY_AND_BROKEN = "MachineTooBusyToJudge: the sleep: 3400 ms\nFAILED (failures=1, errors=1)|1"
