@@ -19,7 +19,8 @@ with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "beats.
 ALLOWANCE = _BEATS_FILE["allowance_ms"]
 BEATS = _BEATS_FILE["beats_ms"]
 
-# The start of the line that judge_again.py looks for.
+# What the line about a machine too busy to judge begins with: judge_again.py
+# looks for it.
 TOO_BUSY = "MachineTooBusyToJudge"
 
 

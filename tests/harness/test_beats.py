@@ -12,7 +12,7 @@ from harness.beats import ALLOWANCE, BEATS, MachineTooBusyToJudge, assert_lasts
 from harness.timeline import Timeline
 
 SLEEP = BEATS["the sleep"]
-EARLY, LATE, TOO_BUSY = ALLOWANCE["early"], ALLOWANCE["late"], ALLOWANCE["too_busy_lag"]
+EARLY, LATE, TOO_BUSY_LAG = ALLOWANCE["early"], ALLOWANCE["late"], ALLOWANCE["too_busy_lag"]
 
 
 class Lagging:
@@ -36,10 +36,10 @@ def judged(duration, lag):
 class JudgeTest(unittest.TestCase):
     def test_within_the_allowance_passes_quietly_however_busy(self):
         self.assertEqual(judged(SLEEP - EARLY, 0), "")
-        self.assertEqual(judged(SLEEP + LATE, TOO_BUSY * 3), "")
+        self.assertEqual(judged(SLEEP + LATE, TOO_BUSY_LAG * 3), "")
 
     def test_the_lag_widens_the_allowance_both_ways_and_says_so(self):
-        lag = TOO_BUSY - 1
+        lag = TOO_BUSY_LAG - 1
         printed = judged(SLEEP + LATE + lag, lag)
         self.assertEqual(printed.count("\n"), 1, printed)
         self.assertIn(f"the sleep: {SLEEP + LATE + lag} ms, expected {SLEEP}", printed)
@@ -55,9 +55,9 @@ class JudgeTest(unittest.TestCase):
     def test_a_lag_from_the_threshold_on_is_too_busy_to_judge(self):
         printed = io.StringIO()
         with contextlib.redirect_stderr(printed), self.assertRaises(MachineTooBusyToJudge) as raised:
-            assert_lasts(Lagging(TOO_BUSY), 1000, 1000 + SLEEP + LATE + 1, "the sleep")
+            assert_lasts(Lagging(TOO_BUSY_LAG), 1000, 1000 + SLEEP + LATE + 1, "the sleep")
         self.assertNotIsInstance(raised.exception, AssertionError)
-        self.assertIn(f"lag {TOO_BUSY} ms", str(raised.exception))
+        self.assertIn(f"lag {TOO_BUSY_LAG} ms", str(raised.exception))
         self.assertTrue(printed.getvalue().startswith("MachineTooBusyToJudge: the sleep: "), printed.getvalue())
 
     def test_an_unknown_beat_is_an_error(self):

@@ -233,10 +233,10 @@ int64_t monotonicNs() {
     return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-// The reference timer: wakes every 10 ms on absolute deadlines, as the
-// game's own timers do, and writes each wake-up more than 1 ms late. After a
-// long stall it starts afresh from the late wake-up, so a stall is written
-// once, not once for every deadline it swallowed.
+// The reference timer: wakes every 10 ms on absolute deadlines and writes
+// each wake-up more than 1 ms late. After a long stall it starts afresh from
+// the late wake-up, so a stall is written once, not once for every deadline
+// it swallowed.
 void watchLag(const std::stop_token& stop, Recorder& recorder) {
     constexpr int64_t kPeriodNs = 10'000'000;
     constexpr int64_t kWorthWritingNs = 1'000'000;

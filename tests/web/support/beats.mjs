@@ -16,7 +16,8 @@ const beatsFile = JSON.parse(readFileSync(new URL('../../beats.json', import.met
 export const ALLOWANCE = beatsFile.allowance_ms;
 export const BEATS = beatsFile.beats_ms;
 
-// The start of the line that judge_again.py looks for.
+// What the line about a machine too busy to judge begins with: judge_again.py
+// looks for it.
 export const TOO_BUSY = 'MachineTooBusyToJudge';
 
 // The machine lagged so far behind over a beat that its length says nothing about the game.

@@ -8,7 +8,7 @@ import { ALLOWANCE, BEATS, MachineTooBusyToJudge, assertLasts } from './beats.mj
 import { Timeline } from './timeline.mjs';
 
 const SLEEP = BEATS['the sleep'];
-const { early: EARLY, late: LATE, too_busy_lag: TOO_BUSY } = ALLOWANCE;
+const { early: EARLY, late: LATE, too_busy_lag: TOO_BUSY_LAG } = ALLOWANCE;
 
 // A timeline whose machine lagged by `ms` over every span.
 const lagging = (ms) => ({ lag: () => ms });
@@ -27,12 +27,12 @@ describe('the judge', () => {
 
   test('within the allowance passes quietly, however busy', () => {
     judged(SLEEP - EARLY, 0);
-    judged(SLEEP + LATE, TOO_BUSY * 3);
+    judged(SLEEP + LATE, TOO_BUSY_LAG * 3);
     assert.deepEqual(printed, []);
   });
 
   test('the lag widens the allowance both ways, and says so', () => {
-    const lag = TOO_BUSY - 1;
+    const lag = TOO_BUSY_LAG - 1;
     judged(SLEEP + LATE + lag, lag);
     judged(SLEEP - EARLY - 10, 10);
     assert.equal(printed.length, 2, printed.join('\n'));
@@ -47,9 +47,9 @@ describe('the judge', () => {
   });
 
   test('a lag from the threshold on is too busy to judge', () => {
-    assert.throws(() => judged(SLEEP + LATE + 1, TOO_BUSY),
+    assert.throws(() => judged(SLEEP + LATE + 1, TOO_BUSY_LAG),
       (e) => e instanceof MachineTooBusyToJudge && !(e instanceof assert.AssertionError) &&
-        e.name === 'MachineTooBusyToJudge' && e.message.includes(`lag ${TOO_BUSY} ms`));
+        e.name === 'MachineTooBusyToJudge' && e.message.includes(`lag ${TOO_BUSY_LAG} ms`));
     assert.equal(printed.length, 1);
     assert.ok(printed[0].startsWith('MachineTooBusyToJudge: the sleep: '), printed[0]);
   });
