@@ -40,10 +40,9 @@ class JudgeTest(unittest.TestCase):
 
     def test_the_lag_widens_the_allowance_both_ways_and_says_so(self):
         lag = TOO_BUSY_LAG - 1
-        printed = judged(SLEEP + LATE + lag, lag)
-        self.assertEqual(printed.count("\n"), 1, printed)
-        self.assertIn(f"the sleep: {SLEEP + LATE + lag} ms, expected {SLEEP}", printed)
-        self.assertIn(f"lag {lag} ms", printed)
+        self.assertRegex(judged(SLEEP + LATE + lag, lag),
+                         f"^judged with the machine's lag: the sleep: {SLEEP + LATE + lag} ms, expected {SLEEP} "
+                         f".*lag {lag} ms\n$")
         self.assertIn("judged with the machine's lag", judged(SLEEP - EARLY - 10, 10))
 
     def test_past_the_widened_allowance_fails_with_the_numbers(self):
@@ -59,10 +58,6 @@ class JudgeTest(unittest.TestCase):
         self.assertNotIsInstance(raised.exception, AssertionError)
         self.assertIn(f"lag {TOO_BUSY_LAG} ms", str(raised.exception))
         self.assertTrue(printed.getvalue().startswith("MachineTooBusyToJudge: the sleep: "), printed.getvalue())
-
-    def test_an_unknown_beat_is_an_error(self):
-        with self.assertRaisesRegex(KeyError, "the nap"):
-            assert_lasts(Lagging(0), 0, 3000, "the nap")
 
 
 class LagTest(unittest.TestCase):
