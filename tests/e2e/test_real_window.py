@@ -9,6 +9,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness.beats import assert_lasts  # noqa: E402
 from harness.desktop import SCREEN_H, SCREEN_W, TWIPS_PER_PIXEL  # noqa: E402
 from harness.game import DEFAULT_INI  # noqa: E402
 from harness.player import CIPHER_CLIENT, MAIN_CLIENT, SECOND_COPY_BOX, TITLE_WINDOW, WELCOME_BOX  # noqa: E402
@@ -22,12 +23,6 @@ BLUE = 0x0000FF
 CYAN = 0x00FFFF
 PINK = 0xFF80FF  # the closing letters お, わ, り
 TITLE_BACKGROUND = 0xFFE0C0
-
-# How far a beat may be off: never much shorter (a pause cannot end early),
-# somewhat longer on a busy machine. ctest keeps the tests that time beats
-# away from the fuzzers and other busy tests (tests/CMakeLists.txt).
-EARLY_MS = 25
-LATE_MS = 150
 
 
 def centre(rect):
@@ -58,10 +53,6 @@ class RealWindowTest(WindowTestCase):
         self.record_screen()
 
     # ---- what the timeline must show
-    def assert_lasts(self, duration, expected, what):
-        self.assertGreaterEqual(duration, expected - EARLY_MS, f"{what}: {duration:.0f} ms, not {expected}")
-        self.assertLessEqual(duration, expected + LATE_MS, f"{what}: {duration:.0f} ms, not {expected}")
-
     def box_spans(self, tl, pid, title):
         spans = tl.boxes(title, pid=pid)
         self.assertTrue(spans, f"the box '{title}' never came")
@@ -121,7 +112,7 @@ class RealWindowTest(WindowTestCase):
         # Whole, on dark cyan: the confirmation box left no hole.
         self.assertGreater(hint.count(DARK_CYAN), 74000)
         farewell = self.box_spans(tl, pid, "仕方ないなぁ")[0]
-        self.assert_lasts(farewell.start - hint.t, 3000, "the surrender hint")
+        assert_lasts(tl, hint.t, farewell.start, "the surrender hint")
 
     def test_a_second_copy_only_says_so(self):
         first = self.new_game()
@@ -178,19 +169,19 @@ class RealWindowTest(WindowTestCase):
         cipher = ciphers[0]
 
         shown = title.first(lambda s: s.shown and s.count(TITLE_BACKGROUND) > 20000)
-        self.assert_lasts(title.shown_spans()[0].end - shown.t, 2000, "the title window")
+        assert_lasts(tl, shown.t, title.shown_spans()[0].end, "the title window")
 
         blue = window.spans(lambda s: s.count(BLUE) > 20000)
         self.assertEqual(len(blue), 2, f"blue flashes: {blue}")
-        self.assert_lasts(blue[0].duration, 700, "the hint's flash")
-        self.assert_lasts(blue[1].duration, 2000, "the blank item's flash")
+        assert_lasts(tl, blue[0].start, blue[0].end, "the hint's flash")
+        assert_lasts(tl, blue[1].start, blue[1].end, "the blank item's flash")
         self.assertGreater(blue[1].states[0].count(RED), 300, "the red arrows of the blank item's flash")
 
         # The seventh close: two frozen seconds, the window as it was.
         last_scolding = self.box_spans(tl, pid, "だめだめ")[6]
         ooh, oooh = self.box_spans(tl, pid, "ををっ！")[0], self.box_spans(tl, pid, "をををっ！")[0]
-        self.assert_lasts(ooh.start - last_scolding.end, 1000, "the first freeze")
-        self.assert_lasts(oooh.start - ooh.end, 1000, "the second freeze")
+        assert_lasts(tl, last_scolding.end, ooh.start, "a freeze", "the first freeze")
+        assert_lasts(tl, ooh.end, oooh.start, "a freeze", "the second freeze")
         before = [s for s in window.states if s.until <= last_scolding.start and s.duration >= 30][-1]
         for start, end in ((last_scolding.end, ooh.start), (ooh.end, oooh.start)):
             for s in window.states:
@@ -200,12 +191,12 @@ class RealWindowTest(WindowTestCase):
 
         gaps = [gap for gap in tl.nothing_shown(pid) if gap.duration > 500]
         self.assertEqual(len(gaps), 1, f"times with no window: {gaps}")
-        self.assert_lasts(gaps[0].duration, 3000, "the sleep")
+        assert_lasts(tl, gaps[0].start, gaps[0].end, "the sleep")
 
         opened = cipher.shown_spans()[0]
-        self.assert_lasts(self.box_spans(tl, pid, "問題")[0].start - opened.start, 1000, "the cipher's intro")
-        self.assert_lasts(self.box_spans(tl, pid, "Time Is UP!")[0].start - self.box_spans(tl, pid, "謎解き")[0].end,
-                          30000, "the cipher's time limit")
+        assert_lasts(tl, opened.start, self.box_spans(tl, pid, "問題")[0].start, "the cipher's intro")
+        assert_lasts(tl, self.box_spans(tl, pid, "謎解き")[0].end, self.box_spans(tl, pid, "Time Is UP!")[0].start,
+                     "the cipher's time limit")
 
         # The results: four screens of 3 s, then お, わ, り, each alone for
         # 0.3 s with 0.3 s of empty window after it.
@@ -213,12 +204,12 @@ class RealWindowTest(WindowTestCase):
         screens = segments(s for s in window.states if s.t >= results.t)
         self.assertEqual(len(screens), 4 + 7, [(round(e - b), st.title) for b, e, st in screens])
         for i, (start, end, _) in enumerate(screens[:4]):
-            self.assert_lasts(end - start, 3000, f"results screen {i + 1}")
+            assert_lasts(tl, start, end, "a results screen", f"results screen {i + 1}")
         for i, (start, end, state) in enumerate(screens[4:]):
             letter = i % 2 == 1
             self.assertEqual(state.count(PINK) > 200, letter, f"step {i} of the closing letters")
             self.assertGreater(state.count(DARK_CYAN), 70000)
-            self.assert_lasts(end - start, 300, f"step {i} of the closing letters")
+            assert_lasts(tl, start, end, "a closing letter step", f"step {i} of the closing letters")
         letters = [state for _, _, state in screens[4:]][1::2]
         places = [min(i % state.frame.width for i, p in enumerate(state.frame.pixels) if p == PINK) for state in letters]
         self.assertEqual(places, sorted(places), "お, わ, り are not left to right")
@@ -252,17 +243,17 @@ class RealWindowTest(WindowTestCase):
         window = tl.window("結果発表", pid=pid)
         congratulation = window.first(lambda s: s.title == "こんぐらちゅれーしょんず！" and s.count(RED) > 60000)
         self.assertIsNotNone(congratulation, "the red congratulation never reached the screen")
-        self.assert_lasts(self.box_spans(tl, pid, "最後だよ")[0].start - congratulation.t, 3000,
-                          "the congratulation before the last prompt")
+        assert_lasts(tl, congratulation.t, self.box_spans(tl, pid, "最後だよ")[0].start,
+                     "the congratulation before the last prompt")
         results = window.first(lambda s: s.title == "んん？")
         screens = segments(s for s in window.states if s.t >= results.t)
         # Six screens (the time and the new record too), then the close
         # request is handled: the window goes, and the rest runs unseen.
         self.assertEqual(len(screens), 6, [(round(e - b), st.title) for b, e, st in screens])
         for i, (start, end, _) in enumerate(screens):
-            self.assert_lasts(end - start, 3000, f"results screen {i + 1}")
+            assert_lasts(tl, start, end, "a results screen", f"results screen {i + 1}")
         gone = screens[-1][1]
-        self.assert_lasts(ended - gone, 2100, "the unseen closing letters")
+        assert_lasts(tl, gone, ended, "the unseen closing letters")
 
 
 class SmallScreenTest(WindowTestCase):

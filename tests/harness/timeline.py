@@ -12,12 +12,17 @@ so many milliseconds, this window showed that":
     tl = recorder.timeline()
     main = tl.window("もちたま", pid=game.proc.pid)
     spans = main.spans(lambda s: s.shown and s.count(BLUE) > 1000)
+
+Beside the windows it holds the recorder's reference timer: how late each
+of its 10-ms wake-ups came, when more than a millisecond (lag()).
 """
 import array
 import json
 import os
 import subprocess
 import time
+
+from harness.beats import ALLOWANCE
 
 RECORDER = os.environ.get("MOCHITAMA_SCREEN_TIMELINE", "build/tests/mochitama-screen-timeline")
 
@@ -145,9 +150,12 @@ class Timeline:
                 if line.strip():
                     records.append(json.loads(line))
         self.end = end if end is not None else (records[-1]["t"] if records else 0)
+        # (when the timer woke, how late), in ms.
+        self.lags = [(r["t"], r["lag"]) for r in records if "lag" in r]
         by_window = {}
         for r in records:
-            by_window.setdefault(r["window"], []).append(r)
+            if "window" in r:
+                by_window.setdefault(r["window"], []).append(r)
         self.histories = {}
         for window, rs in by_window.items():
             states, frame = [], None
@@ -157,6 +165,14 @@ class Timeline:
                 until = rs[i + 1]["t"] if i + 1 < len(rs) else self.end
                 states.append(State(r, frame, until))
             self.histories[window] = WindowHistory(window, rs[0]["pid"], states)
+
+    def lag(self, start, end):
+        """How far behind the machine ran while [start, end] was timed: the
+        latest wake-up of the reference timer whose wait overlapped the span
+        or its margins, in ms; 0 when none was more than 1 ms late."""
+        margin = ALLOWANCE["lag_margin"]
+        return max((late for woke, late in self.lags if woke >= start - margin and woke - late <= end + margin),
+                   default=0.0)
 
     def windows(self, pid=None):
         return [h for h in self.histories.values() if pid is None or h.pid == pid]

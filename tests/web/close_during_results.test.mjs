@@ -5,7 +5,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { CLOSE, MAIN_TIME_ATTACK, assertLasts, openGame, pause } from './support/browser.mjs';
+import { assertLasts } from './support/beats.mjs';
+import { CLOSE, MAIN_TIME_ATTACK, openGame, pause } from './support/browser.mjs';
 import { servedBrowser } from './support/session.mjs';
 import {
   CONGRATULATION, EXIT, assertEnded, timeAttackToTheCongratulation, toOpeningQuestion,
@@ -51,12 +52,12 @@ test('closes after the congratulation are refused; one during the results waits 
     const screens = main.screens({ after: results.t });
     const seen = screens.map((s) => `${s.duration.toFixed(0)} ms ${s.states[0]}`).join('\n');
     assert.equal(screens.length, 6, `the screens after the close:\n${seen}`);
-    screens.forEach((screen, i) => assertLasts(screen.duration, 3000, `results screen ${i + 1}`));
+    screens.forEach((screen, i) => assertLasts(tl, screen.start, screen.end, 'a results screen', `results screen ${i + 1}`));
     const gone = screens[5].end;
     const ended = tl.gameState('ended');
     const gaps = tl.nothingShown({ after: gone - 1, before: ended });
     assert.equal(gaps.length, 1, `windows after the last screen: ${gaps}`);
-    assertLasts(ended - gone, 2100, 'the unseen closing letters');
+    assertLasts(tl, gone, ended, 'the unseen closing letters');
   });
 
   // The records were written before the window went.

@@ -3,7 +3,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { MAIN, TITLE_WINDOW, assertLasts, openGame, pause } from './support/browser.mjs';
+import { assertLasts } from './support/beats.mjs';
+import { MAIN, TITLE_WINDOW, openGame, pause } from './support/browser.mjs';
 import { servedBrowser } from './support/session.mjs';
 import {
   CIPHER, CONGRATULATION, EXIT, assertEnded, chaseToTheDefeat, cipherWindow, finishingClick, leaveAfterTheLastPrompt,
@@ -78,24 +79,24 @@ function assertTheBeatsOfANormalRun(tl) {
 
   const title = tl.window(TITLE_WINDOW).shownSpans();
   assert.equal(title.length, 1, `the title window: ${title}`);
-  assertLasts(title[0].duration, 2000, 'the title window');
+  assertLasts(tl, title[0].start, title[0].end, 'the title window');
 
   // The main window keeps its element from the question to the results.
   const main = tl.window(MAIN);
   const blue = main.spans((s) => s.shown && s.hasBackground(COLOURS.blue));
   assert.equal(blue.length, 2, `blue flashes: ${blue}`);
   assert.ok(blue[0].states[0].has('とにかくクリック！'), `the hint's flash: ${blue[0].states[0]}`);
-  assertLasts(blue[0].duration, 700, "the hint's flash");
+  assertLasts(tl, blue[0].start, blue[0].end, "the hint's flash");
   assert.ok(blue[1].states[0].has('TIME ATTACK MODE') && blue[1].states[0].has('←↑→↓←↑→↓'),
     `the blank item's flash: ${blue[1].states[0]}`);
-  assertLasts(blue[1].duration, 2000, "the blank item's flash");
+  assertLasts(tl, blue[1].start, blue[1].end, "the blank item's flash");
 
   // The seventh close: two frozen seconds, the window as it was.
   const lastScolding = tl.box('だめだめ', 6);
   const ooh = tl.box('ををっ！');
   const oooh = tl.box('をををっ！');
-  assertLasts(ooh.start - lastScolding.end, 1000, 'the first freeze');
-  assertLasts(oooh.start - ooh.end, 1000, 'the second freeze');
+  assertLasts(tl, lastScolding.end, ooh.start, 'a freeze', 'the first freeze');
+  assertLasts(tl, ooh.end, oooh.start, 'a freeze', 'the second freeze');
   const frozen = main.states.filter((s) => s.t <= lastScolding.end && lastScolding.end < s.until)[0];
   for (const [start, end] of [[lastScolding.end, ooh.start], [ooh.end, oooh.start]]) {
     for (const s of main.states.filter((s) => s.t >= start && s.t < end)) {
@@ -108,30 +109,33 @@ function assertTheBeatsOfANormalRun(tl) {
   // The one stretch with no window at all: the 3 s of sleep.
   const gaps = tl.nothingShown({ after: running, before: ended }).filter((g) => g.duration > 500);
   assert.equal(gaps.length, 1, `times with no window: ${gaps}`);
-  assertLasts(gaps[0].duration, 3000, 'the sleep');
+  assertLasts(tl, gaps[0].start, gaps[0].end, 'the sleep');
   assert.ok(Math.abs(gaps[0].start - tl.box('であであ').end) < 50, 'the window did not go with the second sleep box');
 
   // The cipher: a second before its intro, 300 ms between the intro's boxes,
   // 30 s for the answer, a second after the Home key.
   const ciphers = tl.shown((s) => s.role === 'dialog' && s.has('を探せ!'));
   assert.equal(ciphers.length, 2, `cipher windows: ${ciphers}`);
-  assertLasts(tl.box('問題', 0).start - ciphers[0].start, 1000, "the cipher's first second");
-  assertLasts(tl.box('解読結果', 0).start - tl.box('問題', 0).end, 300, 'the pause after 問題');
-  assertLasts(tl.box('解読結果', 1).start - tl.box('解読結果', 0).end, 300, 'the pause between 解読結果');
-  assertLasts(tl.box('謎解き', 0).start - tl.box('解読結果', 1).end, 300, 'the pause before 謎解き');
-  assertLasts(tl.box('Time Is UP!').start - tl.box('謎解き', 0).end, 30000, "the cipher's time limit");
+  assertLasts(tl, ciphers[0].start, tl.box('問題', 0).start, "the cipher's intro");
+  assertLasts(tl, tl.box('問題', 0).end, tl.box('解読結果', 0).start, "a pause between the intro's boxes",
+    'the pause after 問題');
+  assertLasts(tl, tl.box('解読結果', 0).end, tl.box('解読結果', 1).start, "a pause between the intro's boxes",
+    'the pause between 解読結果');
+  assertLasts(tl, tl.box('解読結果', 1).end, tl.box('謎解き', 0).start, "a pause between the intro's boxes",
+    'the pause before 謎解き');
+  assertLasts(tl, tl.box('謎解き', 0).end, tl.box('Time Is UP!').start, "the cipher's time limit");
   const home = tl.inputs('keydown').filter((i) => i.key === 'Home' && i.t > tl.box('謎解き', 1).end);
   assert.equal(home.length, 1, 'the Home key');
-  assertLasts(ciphers[1].end - home[0].t, 1000, 'the pause after the Home key');
+  assertLasts(tl, home[0].t, ciphers[1].end, 'the pause after the Home key');
 
   // The finishing click: a second before おめでとう; the red congratulation
   // three seconds before the last prompt.
   const congratulation = tl.box('おめでとう');
   const finishing = tl.inputs('click', EXIT).filter((i) => i.t < congratulation.start).pop();
-  assertLasts(congratulation.start - finishing.t, 1000, 'the pause after the finishing click');
+  assertLasts(tl, finishing.t, congratulation.start, 'the pause after the finishing click');
   const red = main.first((s) => s.shown && s.name === CONGRATULATION && s.hasBackground(COLOURS.red));
   assert.ok(red, 'the red congratulation never showed');
-  assertLasts(tl.box('最後だよ').start - red.t, 3000, 'the congratulation before the last prompt');
+  assertLasts(tl, red.t, tl.box('最後だよ').start, 'the congratulation before the last prompt');
 
   // The results: four screens of 3 s, then お, わ, り, each alone for 0.3 s
   // with 0.3 s of empty window after it.
@@ -150,7 +154,7 @@ function assertTheBeatsOfANormalRun(tl) {
     const state = screens[i].states[0];
     assert.equal(state.name, caption, `results screen ${i + 1}: ${state}`);
     assert.ok(state.has(first) && state.has(second), `results screen ${i + 1}: ${state}`);
-    assertLasts(screens[i].duration, 3000, `results screen ${i + 1}`);
+    assertLasts(tl, screens[i].start, screens[i].end, 'a results screen', `results screen ${i + 1}`);
   });
   assert.ok(!screens.some((s) => s.states[0].has('クリア所要時間は')), 'a time in normal mode');
   screens.slice(4).forEach((screen, i) => {
@@ -160,7 +164,7 @@ function assertTheBeatsOfANormalRun(tl) {
       assert.equal(state.has(l), l === letter, `step ${i + 1} of the closing letters: ${state}`);
     }
     assert.ok(state.hasBackground(COLOURS.darkCyan), `step ${i + 1} of the closing letters: ${state}`);
-    assertLasts(screen.duration, 300, `step ${i + 1} of the closing letters`);
+    assertLasts(tl, screen.start, screen.end, 'a closing letter step', `step ${i + 1} of the closing letters`);
   });
   assert.ok(ended - screens[screens.length - 1].end < 100, 'the page ended long after the window went');
 }

@@ -4,7 +4,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { MAIN, NO, YES, assertLasts, openGame, pause } from './support/browser.mjs';
+import { assertLasts } from './support/beats.mjs';
+import { MAIN, NO, YES, openGame, pause } from './support/browser.mjs';
 import { servedBrowser } from './support/session.mjs';
 import {
   EXIT, SURRENDER, assertEnded, refuseClose, startGame, toOpeningQuestion,
@@ -52,7 +53,7 @@ test('a first surrender: No, Enter and Esc keep playing; Yes shows the stage hin
     assert.ok(hint, 'the clear rate never showed');
     assert.ok(hint.has('とりあえずクリックできるところは') && hint.has('クリックしてみるべし'), `the hint: ${hint}`);
     assert.ok(hint.hasBackground(COLOURS.darkCyan), `the hint: ${hint}`);
-    assertLasts(tl.box('仕方ないなぁ').start - hint.t, 3000, 'the surrender hint');
+    assertLasts(tl, hint.t, tl.box('仕方ないなぁ').start, 'the surrender hint');
   });
 });
 
@@ -70,7 +71,7 @@ test('the count is kept: a second game surrenders from the menu at the mystery s
     const tl = await game.timeline();
     const hint = tl.window(MAIN).first((s) => s.shown && s.name === 'ｸﾘｱ度 20%');
     assert.ok(hint && hint.has('どこかに秘密の扉への') && hint.has('スイッチが・・・'), `the hint: ${hint}`);
-    assertLasts(tl.box('仕方ないなぁ').start - hint.t, 3000, 'the surrender hint');
+    assertLasts(tl, hint.t, tl.box('仕方ないなぁ').start, 'the surrender hint');
   });
 });
 
@@ -95,7 +96,8 @@ test('the Hint menu gives one hint, then refuses and greys out', { timeout: 6000
     assert.equal(blue.length, 2, `blue flashes: ${blue}`);
     assert.ok(blue[0].states[0].has('とにかくクリック！'), `the hint: ${blue[0].states[0]}`);
     assert.ok(blue[1].states[0].has('降参すればヒントが！'), `the refusal: ${blue[1].states[0]}`);
-    blue.forEach((flash, i) => assertLasts(flash.duration, 700, `flash ${i + 1}`));
+    assertLasts(tl, blue[0].start, blue[0].end, "the hint's flash");
+    assertLasts(tl, blue[1].start, blue[1].end, "the refusal's flash");
     assert.ok(!(await game.button(MAIN, EXIT).isVisible()), 'the Exit button before the next step');
     game.assertNoPageErrors();
   });

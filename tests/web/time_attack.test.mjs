@@ -4,8 +4,9 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
+import { assertLasts } from './support/beats.mjs';
 import {
-  MAIN_TIME_ATTACK, TIME_ATTACK_BOX, assertLasts, launchPersistent, openGame, serveSite, temporaryDirectory,
+  MAIN_TIME_ATTACK, TIME_ATTACK_BOX, launchPersistent, openGame, serveSite, temporaryDirectory,
 } from './support/browser.mjs';
 import {
   EXIT, assertEnded, leaveAfterTheLastPrompt, timeAttackToTheCongratulation, toOpeningQuestion,
@@ -77,7 +78,7 @@ function assertTheBeatsOfATimeAttackRun(tl) {
   const started = tl.box(TIME_ATTACK_BOX, 0).end;
   const finished = tl.box(TIME_ATTACK_BOX, 1);
   const finishing = tl.inputs('click', EXIT).filter((i) => i.t < finished.start).pop();
-  assertLasts(finished.start - finishing.t, 2000, 'the pause after the finishing click');
+  assertLasts(tl, finishing.t, finished.start, "the pause after the time attack's finishing click");
 
   // Six screens of 3 s (the time and the new record too), then お, わ, り.
   const results = main.first((s) => s.shown && s.name === 'んん？');
@@ -85,8 +86,10 @@ function assertTheBeatsOfATimeAttackRun(tl) {
   const screens = main.screens({ after: results.t });
   const seen = screens.map((s) => `${s.duration.toFixed(0)} ms ${s.states[0]}`).join('\n');
   assert.equal(screens.length, 6 + 7, `the screens of the results:\n${seen}`);
-  screens.slice(0, 6).forEach((screen, i) => assertLasts(screen.duration, 3000, `results screen ${i + 1}`));
-  screens.slice(6).forEach((screen, i) => assertLasts(screen.duration, 300, `step ${i + 1} of the closing letters`));
+  screens.slice(0, 6).forEach((screen, i) =>
+    assertLasts(tl, screen.start, screen.end, 'a results screen', `results screen ${i + 1}`));
+  screens.slice(6).forEach((screen, i) =>
+    assertLasts(tl, screen.start, screen.end, 'a closing letter step', `step ${i + 1} of the closing letters`));
 
   const time = screens[4].states[0];
   assert.ok(time.has('クリア所要時間は'), `the fifth screen: ${time}`);

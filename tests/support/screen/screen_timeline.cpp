@@ -10,8 +10,11 @@
 //   {"t": 81234.567, "window": 4194307, "pid": 4242, "shown": true, "title": "もちたま",
 //    "rect": [341, 254, 341, 240], "outer": [340, 233, 343, 262], "frame": "frames/000017.bgrx"}
 //
-// t is CLOCK_MONOTONIC in milliseconds (Python's time.monotonic() × 1000), read
-// when the first event of the change was taken off the X socket. "rect" is
+// t is CLOCK_MONOTONIC in milliseconds (Python's time.monotonic() × 1000): when
+// the X server made the first event of the change (its own time of a DAMAGE or
+// property notify), so that a recorder running late does not move the change.
+// Where no event of the change carries a time, t is when the first was taken
+// off the X socket. "rect" is
 // the client area on the screen, "outer" the window manager's frame around it
 // (the same as "rect" for a window without one). "frame"
 // appears when the pixels changed and names a file of width × height × 4 bytes,
@@ -21,17 +24,29 @@
 // It listens to the DAMAGE extension on the root window, so it wakes only when
 // something on the screen changes, lets a burst of drawing settle (at most
 // 3 ms), then reads every managed window afresh.
+//
+// Beside it a reference timer wakes every 10 ms and writes each wake-up that
+// came more than a millisecond late, as {"t": …, "lag": ms late}: how far
+// behind the machine ran while the screen was being timed.
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "screen/x_screen.h"
@@ -93,6 +108,13 @@ public:
 
     bool ok() const { return out_ != nullptr; }
 
+    // From the reference timer's thread.
+    void writeLag(double at, double lateMs) {
+        const std::lock_guard<std::mutex> lock(outLock_);
+        std::fprintf(out_, "{\"t\": %.3f, \"lag\": %.3f}\n", at, lateMs);
+        std::fflush(out_);
+    }
+
     // Looks at every managed window and writes down what changed.
     void look(double at) {
         const std::vector<xcb_window_t> clients = x_.clientWindows();
@@ -148,6 +170,7 @@ private:
                 std::fclose(f);
             }
         }
+        const std::lock_guard<std::mutex> lock(outLock_);
         std::fprintf(out_, "{\"t\": %.3f, \"window\": %u, \"pid\": %ld, \"shown\": %s, \"title\": %s, "
                            "\"rect\": [%d, %d, %d, %d], \"outer\": [%d, %d, %d, %d]%s%s%s}\n",
                      at, window, listening_[window], seen.shown ? "true" : "false", jsonString(seen.title).c_str(),
@@ -160,10 +183,75 @@ private:
     const xscreen::Connection& x_;
     std::string directory_;
     std::FILE* out_ = nullptr;
+    std::mutex outLock_;
     std::map<xcb_window_t, long> listening_;
     std::map<xcb_window_t, Seen> seen_;
     unsigned frames_ = 0;
 };
+
+// The server's own time of an event, for the kinds that carry one.
+std::optional<uint32_t> serverTimeOf(const xcb_generic_event_t* event, uint8_t damageEvents) {
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) return reinterpret_cast<const xcb_property_notify_event_t*>(event)->time;
+    if (type == damageEvents + XCB_DAMAGE_NOTIFY) {
+        return reinterpret_cast<const xcb_damage_notify_event_t*>(event)->timestamp;
+    }
+    return std::nullopt;
+}
+
+// When a change began, from the events that told of it: the receipt of the
+// first, or the server's time of the first that carries one when that is
+// earlier. The server sends events in the order it made them, so one
+// without a time (a map, unmap or configure notify) came no later than the
+// timed one after it.
+class ChangeStart {
+public:
+    ChangeStart(const xcb_generic_event_t* first, uint8_t damageEvents)
+        : damageEvents_(damageEvents), received_(xscreen::nowMs()), at_(received_) {
+        add(first);
+    }
+    void add(const xcb_generic_event_t* event) {
+        if (timed_) return;
+        if (const std::optional<uint32_t> t = serverTimeOf(event, damageEvents_)) {
+            timed_ = true;
+            at_ = std::min(at_, xscreen::serverTimeMs(*t, xscreen::nowMs()));
+        }
+    }
+    double received() const { return received_; }
+    double at() const { return at_; }
+
+private:
+    uint8_t damageEvents_;
+    double received_;
+    double at_;
+    bool timed_ = false;
+};
+
+int64_t monotonicNs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// The reference timer: wakes every 10 ms on absolute deadlines and writes
+// each wake-up more than 1 ms late. After a long stall it starts afresh from
+// the late wake-up, so a stall is written once, not once for every deadline
+// it swallowed.
+void watchLag(const std::stop_token& stop, Recorder& recorder) {
+    constexpr int64_t kPeriodNs = 10'000'000;
+    constexpr int64_t kWorthWritingNs = 1'000'000;
+    int64_t due = monotonicNs();
+    while (!stop.stop_requested()) {
+        due += kPeriodNs;
+        const timespec deadline{static_cast<time_t>(due / 1'000'000'000), static_cast<long>(due % 1'000'000'000)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+        }
+        const int64_t woke = monotonicNs();
+        const int64_t late = woke - due;
+        if (late > kWorthWritingNs) recorder.writeLag(static_cast<double>(woke) / 1e6, static_cast<double>(late) / 1e6);
+        if (late >= kPeriodNs) due = woke;
+    }
+}
 
 // Waits for the next event; false when the time ran out or a stop was asked.
 bool waitForEvent(const xscreen::Connection& x, int timeoutMs) {
@@ -205,7 +293,17 @@ int main(int argc, char** argv) {
     const uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(x.get(), x.root(), XCB_CW_EVENT_MASK, &rootMask);
     x.sync();
-    recorder.look(xscreen::nowMs());
+    // The timer's thread leaves SIGTERM and SIGINT to this one, whose poll
+    // they must interrupt.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    const std::jthread lagWatch(watchLag, std::ref(recorder));
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    double lastChange = xscreen::nowMs();
+    recorder.look(lastChange);
     // Ready: whoever started us may now start what is to be watched.
     std::printf("ready\n");
     std::fflush(stdout);
@@ -216,18 +314,27 @@ int main(int argc, char** argv) {
             waitForEvent(x, 100);
             continue;
         }
-        const double at = xscreen::nowMs();
+        ChangeStart change(event, *damageEvents);
         std::free(event);
         // Let the burst of drawing settle, then take everything that came.
-        const double settled = at + kSettleMs;
-        for (double now = at; now < settled; now = xscreen::nowMs()) {
-            while ((event = xcb_poll_for_event(x.get())) != nullptr) std::free(event);
+        const double settled = change.received() + kSettleMs;
+        const auto takeAll = [&] {
+            while ((event = xcb_poll_for_event(x.get())) != nullptr) {
+                change.add(event);
+                std::free(event);
+            }
+        };
+        for (double now = change.received(); now < settled; now = xscreen::nowMs()) {
+            takeAll();
             waitForEvent(x, 1);
         }
-        while ((event = xcb_poll_for_event(x.get())) != nullptr) std::free(event);
+        takeAll();
         // Damage from now on wakes us again.
         xcb_damage_subtract(x.get(), damage, XCB_NONE, XCB_NONE);
-        recorder.look(at);
+        // An event the server held back could carry a time before the change
+        // already written: the states stay in order.
+        lastChange = std::max(lastChange, change.at());
+        recorder.look(lastChange);
     }
     return 0;
 }

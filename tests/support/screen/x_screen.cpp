@@ -27,6 +27,15 @@ double nowMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+double serverTimeMs(uint32_t serverTime, double receivedMs) {
+    constexpr uint32_t kPlausibleMs = 60000;
+    const auto received = static_cast<uint64_t>(receivedMs);
+    // Unsigned arithmetic unwraps the 32 bits: how long before the receipt.
+    const uint32_t before = static_cast<uint32_t>(received) - serverTime;
+    if (before > kPlausibleMs || before > received) return receivedMs;
+    return static_cast<double>(received - before);
+}
+
 Connection::Connection() {
     int screenNumber = 0;
     c_ = xcb_connect(nullptr, &screenNumber);

@@ -15,6 +15,12 @@ namespace xscreen {
 // CLOCK_MONOTONIC in milliseconds: the clock of Python's time.monotonic().
 double nowMs();
 
+// An X server time (its CLOCK_MONOTONIC in whole milliseconds, cut to 32
+// bits) on nowMs()'s clock, given when the event that carried it was
+// received. A time ahead of the receipt or more than a minute before it is
+// not on this clock: the receipt stands in for it.
+double serverTimeMs(uint32_t serverTime, double receivedMs);
+
 class Connection {
 public:
     // Opens $DISPLAY; ok() says whether that worked.

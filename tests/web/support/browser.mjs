@@ -11,7 +11,7 @@ import { chromium } from 'playwright-core';
 
 import { recorderScript } from './recorder.mjs';
 import { serve } from './server.mjs';
-import { EARLY_MS, LATE_MS, Timeline } from './timeline.mjs';
+import { Timeline } from './timeline.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const SITE = process.env.MOCHITAMA_SITE || path.resolve(here, '../../../build-web/site');
@@ -146,11 +146,6 @@ export async function storeRecordFile(context, url, bytes) {
   } finally {
     await page.close();
   }
-}
-
-export function assertLasts(duration, expected, what) {
-  assert.ok(duration >= expected - EARLY_MS && duration <= expected + LATE_MS,
-    `${what}: ${duration.toFixed(0)} ms, not ${expected} (-${EARLY_MS}/+${LATE_MS})`);
 }
 
 export class Game {

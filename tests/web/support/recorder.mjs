@@ -5,6 +5,9 @@
 // logged with performance.now() at the moment the document changed (a
 // mutation observer runs right after the script that made the change). Input
 // (pointer presses and keys) and document.body.dataset.game are logged too.
+// Beside the game, on the same event loop that runs its pauses, a reference
+// timer wakes every 10 ms and logs each wake-up more than 1 ms late: how far
+// behind the page ran while a beat was timed (Timeline.lag).
 //
 // recorderScript is a function that addInitScript serialises into the page:
 // it may use nothing from this module.
@@ -106,4 +109,17 @@ export function recorderScript() {
   }
   // Windows may be shown by style sheets that load late: look again then.
   window.addEventListener('load', look);
+
+  // On absolute deadlines; after a long stall it starts afresh from the late
+  // wake-up, so a stall is logged once.
+  const PERIOD_MS = 10;
+  let due = performance.now() + PERIOD_MS;
+  const wake = () => {
+    const now = performance.now();
+    const late = now - due;
+    if (late > 1) log.push({ t: now, kind: 'lag', lag: late });
+    due = (late >= PERIOD_MS ? now : due) + PERIOD_MS;
+    setTimeout(wake, Math.max(0, due - performance.now()));
+  };
+  setTimeout(wake, PERIOD_MS);
 }

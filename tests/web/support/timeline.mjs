@@ -1,12 +1,10 @@
 // The recorder's log (recorder.mjs) read back as the history of each window:
 // a list of states, each from `t` until the next one (`until`), in ms of the
 // page's performance.now(). A beat is then checked as "from this moment, for
-// so many milliseconds, this window showed that".
-
-// How far a beat may be off, as the desktop's real-window tests allow: never
-// much shorter (a pause cannot end early), somewhat longer on a busy machine.
-export const EARLY_MS = 25;
-export const LATE_MS = 150;
+// so many milliseconds, this window showed that". Beside the windows it
+// holds the recorder's reference timer: how late each of its 10-ms wake-ups
+// came, when more than a millisecond (lag()).
+import { ALLOWANCE } from './beats.mjs';
 
 // Colours as computed styles give them.
 export const COLOURS = {
@@ -156,6 +154,15 @@ export class Timeline {
       new WindowHistory(id, records.map((r, i) => new State(r, i + 1 < records.length ? records[i + 1].t : end))));
   }
 
+  // How far behind the page ran while [start, end] was timed: the latest
+  // wake-up of the reference timer whose wait overlapped the span or its
+  // margins, in ms; 0 when none was more than 1 ms late.
+  lag(start, end) {
+    const margin = ALLOWANCE.lag_margin;
+    return this.log.filter((r) => r.kind === 'lag' && r.t >= start - margin && r.t - r.lag <= end + margin)
+      .reduce((worst, r) => Math.max(worst, r.lag), 0);
+  }
+
   windows() {
     return this.histories;
   }
@@ -215,7 +222,7 @@ export class Timeline {
   }
 
   summary() {
-    return this.log.map((r) => {
+    return this.log.filter((r) => r.kind !== 'lag').map((r) => {
       const t = r.t.toFixed(0).padStart(7);
       if (r.kind === 'window') {
         return r.shown ? `${t} #${r.id} ${r.role} '${r.name}' [${r.lines.join(' | ')}] ${r.backgrounds.join(' ')}${r.disabled ? ' (disabled)' : ''}`
