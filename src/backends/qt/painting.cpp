@@ -10,6 +10,18 @@
 
 namespace qt_backend {
 
+namespace {
+
+void drawInto(QBackingStore* store, QWidget* window) {
+    const QRegion all(window->rect());
+    if (store->size() != window->size()) store->resize(window->size());
+    store->beginPaint(all);
+    window->render(store->paintDevice(), QPoint(), all, QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    store->endPaint();
+}
+
+}  // namespace
+
 void paintNow(QWidget* window) {
     flushDisplay();
     // What Qt has posted to the window's widgets (a label just made visible
@@ -20,10 +32,16 @@ void paintNow(QWidget* window) {
     QCoreApplication::sendPostedEvents(window, QEvent::LayoutRequest);
     for (QWidget* child : window->findChildren<QWidget*>()) QCoreApplication::sendPostedEvents(child, 0);
     window->repaint();
+    QBackingStore* store = window->backingStore();
+    if (store == nullptr) return;
+    // A window just mapped, whose map Qt has not heard of yet: Qt skips the
+    // repaint, and the first paint would come only once the program waits,
+    // after a pause begun over an empty window. It is drawn here instead.
+    if (!window->testAttribute(Qt::WA_Mapped)) drawInto(store, window);
     // All of the window goes out, not only what Qt thinks changed: a message
     // box that has just gone left a hole that nobody repaints while the
     // program sleeps.
-    if (QBackingStore* store = window->backingStore()) store->flush(QRegion(window->rect()), window->windowHandle());
+    store->flush(QRegion(window->rect()), window->windowHandle());
     flushDisplay();
 }
 
