@@ -48,12 +48,19 @@ test('closes after the congratulation are refused; one during the results waits 
       'a box came during the results');
 
     // All six screens (the time and the new record too), none cut short; the
-    // window goes at the end of the sixth, and the letters run unseen.
+    // window goes at the end of the sixth, and the letters run unseen. The
+    // game paints the window dark cyan as it takes the queued close, which a
+    // busy machine may leave up for some tens of milliseconds: never a letter.
     const screens = main.screens({ after: results.t });
     const seen = screens.map((s) => `${s.duration.toFixed(0)} ms ${s.states[0]}`).join('\n');
-    assert.equal(screens.length, 6, `the screens after the close:\n${seen}`);
-    screens.forEach((screen, i) => assertLasts(tl, screen.start, screen.end, 'a results screen', `results screen ${i + 1}`));
-    const gone = screens[5].end;
+    const letters = ['お', 'わ', 'り'];
+    const parting = screens.slice(6);
+    assert.ok(screens.length >= 6 && parting.length <= 1 &&
+      parting.every((s) => s.duration < 300 && s.states.every((st) => !st.lines.some((l) => letters.includes(l)))),
+      `the screens after the close:\n${seen}`);
+    screens.slice(0, 6).forEach((screen, i) =>
+      assertLasts(tl, screen.start, screen.end, 'a results screen', `results screen ${i + 1}`));
+    const gone = screens[screens.length - 1].end;
     const ended = tl.gameState('ended');
     const gaps = tl.nothingShown({ after: gone - 1, before: ended });
     assert.equal(gaps.length, 1, `windows after the last screen: ${gaps}`);

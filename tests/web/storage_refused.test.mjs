@@ -2,19 +2,14 @@
 // embedded where the browser blocks storage): the page says so before the
 // game starts, and nothing is left half started.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { TITLE_WINDOW, launch, openGame, serveSite } from './support/browser.mjs';
+import { TITLE_WINDOW, VIEWPORT, openGame } from './support/browser.mjs';
+import { servedBrowser } from './support/session.mjs';
 
-let site;
-
-before(async () => {
-  site = await serveSite();
-});
-
-after(async () => {
-  await site?.close();
-});
+// One browser for the file; each case in a context of its own, whose page
+// refuses the store its own way.
+const browser = servedBrowser();
 
 // Init scripts, run in the page before its own: IndexedDB as a browser that
 // refuses it shows it.
@@ -46,9 +41,9 @@ function openFails() {
 for (const [what, script] of [['indexedDB.open throws a SecurityError', openThrows],
   ['indexedDB.open fires an error', openFails]]) {
   test(`${what}: the page says that the browser refuses the records`, { timeout: 60000 }, async () => {
-    const browser = await launch();
+    const context = await browser.browser.newContext({ viewport: VIEWPORT });
     try {
-      const game = await openGame(browser.context, site.url, { initScripts: [script] });
+      const game = await openGame(context, browser.url, { initScripts: [script] });
       await game.diagnose(`storage-${what}`, async () => {
         const alert = game.page.getByRole('alert');
         await alert.waitFor({ timeout: 30000 });
@@ -60,7 +55,7 @@ for (const [what, script] of [['indexedDB.open throws a SecurityError', openThro
         game.assertNoPageErrors();
       });
     } finally {
-      await browser.close();
+      await context.close();
     }
   });
 }

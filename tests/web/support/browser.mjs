@@ -43,7 +43,7 @@ function launchOptions() {
   return { executablePath: CHROMIUM, headless: true, args: asRoot ? ['--no-sandbox'] : [] };
 }
 
-const VIEWPORT = { width: 1024, height: 768 };
+export const VIEWPORT = { width: 1024, height: 768 };
 
 // The site served on 127.0.0.1 for the whole test file; the port (and so the
 // origin and its storage) stays the same across browser restarts.
