@@ -162,7 +162,7 @@ test('a write the browser refuses halfway through a save is told, and the old fi
       await game.answerBox('降参？', YES);
       await game.page.evaluate((n) => sessionStorage.setItem('refuseWrite', String(n)), write);
       await game.answerBox('仕方ないなぁ');
-      await game.expectBox('.INI Write Error', '記録を保存できませんでした\n/mochitama/MT.INI\n');
+      await game.expectBox('.INI Write Error', '記録を保存できませんでした\n/mochitama/MT.INI\nブラウザが記録の保存を断りました');
       await game.answerBox('.INI Write Error');
       await assertEnded(game);
       assert.equal(await recordText(context), before, `the file after write ${write} of the save was refused`);

@@ -1,18 +1,21 @@
 // The record store: the page's file system kept in IndexedDB (IDBFS). A write
 // is durable when fsync returns: fsync waits until IndexedDB has taken the
-// whole store in one transaction, so a closed tab or a reload never keeps
-// half a save. When the browser refuses the store (a private window, blocked
-// site data, a full quota), every fsync fails with the reason, and the game
-// says so as it does for a disk that refuses a save.
+// whole store in one transaction, asked for strict durability (flushed to
+// the disk, as the desktop's fsync does), so a closed tab, a reload or a
+// power cut never keeps half a save. When the browser refuses a save (a full
+// quota, site data cleared or blocked meanwhile), fsync fails with the
+// reason, and the game says so as it does for a disk that refuses a save.
 mergeInto(LibraryManager.library, {
   $MochitamaStore__deps: ['$FS', '$IDBFS'],
   $MochitamaStore: {
     refusal: 0,
     pending: null,
-    // The errno a refusal reads as.
+    // The errno a refusal reads as: a full quota is a full disk; anything
+    // else, the browser's own refusal (ECANCELED, which the game tells as
+    // the browser's and no disk gives for a save).
     errnoOf: function(error) {
       if (error && error.name === 'QuotaExceededError') return {{{ cDefine('ENOSPC') }}};
-      return {{{ cDefine('EACCES') }}};
+      return {{{ cDefine('ECANCELED') }}};
     },
     // One sync at a time (the program waits for each); its callback is
     // called once, with the first error.
@@ -36,7 +39,7 @@ mergeInto(LibraryManager.library, {
     watch: function(db) {
       var open = db.transaction.bind(db);
       db.transaction = function(names, mode) {
-        var transaction = open(names, mode);
+        var transaction = mode === 'readwrite' ? open(names, mode, { durability: 'strict' }) : open(names, mode);
         transaction.addEventListener('abort', function() {
           MochitamaStore.finish(transaction.error || new DOMException('aborted', 'AbortError'));
         });

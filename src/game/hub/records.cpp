@@ -62,6 +62,8 @@ std::string FailureText(const platform::Failure& failure) {
         case EFBIG: return "ファイルが大きすぎます";
         case ENOENT: return "フォルダが見つかりません";
         case ENOTDIR: return "フォルダの代わりにファイルがあります";
+        // The page's record store: the browser would not keep the save.
+        case ECANCELED: return "ブラウザが記録の保存を断りました";
         // Only a new file is made with O_EXCL: a link, a folder or a pipe has the name.
         case EEXIST: return "ファイルではないものがその名前を使っています";
         default:
