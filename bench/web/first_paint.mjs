@@ -1,11 +1,10 @@
-// The page's speed, measured in Debian's chromium: the time from navigation
-// until the title window's letters are painted (their largest-contentful-
-// paint, which waits for the web fonts), against a bare page that shows the
-// same four letters in the same fonts, in the same browser run; what a first
-// visit transfers from a plain static server; and the CPU an idle page uses
+// The page's speed, measured in Debian's chromium through puppeteer-core:
+// the time from navigation until the title window's letters are painted
+// (their largest-contentful-paint, which waits for the web fonts), against
+// a bare page that shows the same four letters in the same fonts, in the
+// same browser run; what a first visit transfers from a plain static server; and the CPU an idle page uses
 // while the opening question waits.
 //   node bench/web/first_paint.mjs [--site build-web/site] [--rounds 15] [--idle-seconds 10] [--json FILE]
-import { createRequire } from 'node:module';
 import { spawn } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, rmSync, statSync, symlinkSync, writeFileSync } from 'node:fs';
 import { gzipSync } from 'node:zlib';
@@ -15,10 +14,13 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
+import { BROWSER, launchBrowser } from '../../tests/web/support/driver.mjs';
+
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
-const require = createRequire(path.join(root, 'tests/web/package.json'));
-const { chromium } = require('playwright-core');
+// The transfer sizes and the idle CPU come from chromium's own protocol.
+if (BROWSER !== 'chromium') throw new Error('the page\'s speed is measured in chromium only (MOCHITAMA_BROWSER=chromium)');
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 function option(name, fallback) {
   const at = process.argv.indexOf(name);
@@ -70,12 +72,15 @@ async function firstVisit(browser, url) {
   const page = await context.newPage();
   let bytes = 0;
   const sizes = {};
+  const urls = new Map();
   // What came over the wire, headers included, as the browser counted it.
-  page.on('requestfinished', async (request) => {
-    const size = await request.sizes();
-    const total = size.responseBodySize + size.responseHeadersSize;
-    bytes += total;
-    sizes[new URL(request.url()).pathname] = total;
+  const cdp = await page.raw.createCDPSession();
+  await cdp.send('Network.enable');
+  cdp.on('Network.responseReceived', (e) => urls.set(e.requestId, e.response.url));
+  cdp.on('Network.loadingFinished', (e) => {
+    if (!urls.has(e.requestId)) return;
+    bytes += e.encodedDataLength;
+    sizes[new URL(urls.get(e.requestId)).pathname] = e.encodedDataLength;
   });
   await page.addInitScript(() => {
     window.paints = [];
@@ -86,7 +91,7 @@ async function firstVisit(browser, url) {
   await page.goto(url);
   await page.getByText('ま', { exact: true }).waitFor();
   await page.waitForFunction(() => document.fonts.status === 'loaded' && window.paints.length > 0);
-  await page.waitForTimeout(500);
+  await pause(500);
   const paint = await page.evaluate(() => Math.max(...window.paints));
   await context.close();
   return { paint, bytes, sizes };
@@ -104,7 +109,7 @@ async function idleCpu(browser, url) {
   await page.goto(url);
   await page.getByRole('alertdialog', { name: 'Welcome to もちたま' }).getByRole('button', { name: 'OK' }).click();
   await page.getByRole('dialog', { name: 'もちたま' }).getByRole('button', { name: 'いいえ' }).waitFor();
-  const cdp = await context.newCDPSession(page);
+  const cdp = await page.raw.createCDPSession();
   await cdp.send('Performance.enable');
   const metric = async () => {
     const { metrics } = await cdp.send('Performance.getMetrics');
@@ -112,7 +117,7 @@ async function idleCpu(browser, url) {
     return { task: get('TaskDuration'), script: get('ScriptDuration') };
   };
   const before = await metric();
-  await page.waitForTimeout(idleSeconds * 1000);
+  await pause(idleSeconds * 1000);
   const after = await metric();
   await context.close();
   return { seconds: idleSeconds, taskMs: (after.task - before.task) * 1000, scriptMs: (after.script - before.script) * 1000 };
@@ -130,10 +135,7 @@ function fileSizes() {
 
 const folder = servedFolder();
 const { server, url } = await serve(folder);
-const browser = await chromium.launch({
-  executablePath: process.env.MOCHITAMA_CHROMIUM || '/usr/bin/chromium',
-  args: process.getuid && process.getuid() === 0 ? ['--no-sandbox'] : [],
-});
+const browser = await launchBrowser();
 try {
   // One visit each first, so that the disk cache of the machine is warm.
   await firstVisit(browser, url + 'bare.html');
@@ -148,7 +150,7 @@ try {
     transfer = { bytes: visit.bytes, files: visit.sizes };
   }
   const result = {
-    chromium: browser.version(),
+    chromium: await browser.version(),
     rounds,
     firstPaintMs: { game: stats(game), bare: stats(bare) },
     ratio: stats(game).median / stats(bare).median,

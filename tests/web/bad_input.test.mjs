@@ -104,7 +104,7 @@ test('a reload in the middle of a save keeps the old file or the new one, whole,
       const box = game.box('仕方ないなぁ');
       await box.waitFor();
       await game.page.evaluate((n) => sessionStorage.setItem('reloadAtWrite', String(n)), write);
-      const reloaded = game.page.waitForEvent('load');
+      const reloaded = game.page.waitForLoad();
       // The save begins as this box goes.
       await box.getByRole('button', { name: 'OK', exact: true }).click();
       await reloaded;

@@ -1,21 +1,22 @@
-// The page in Debian's chromium, driven through playwright-core as a screen
-// reader user would: every window, button, menu and message box is found by
-// its role and accessible name.
+// The page in Debian's chromium or Firefox ESR (MOCHITAMA_BROWSER), driven
+// through puppeteer-core (driver.mjs) as a screen reader user would: every
+// window, button, menu and message box is found by its role and accessible
+// name.
 import assert from 'node:assert/strict';
 import { mkdir, mkdtemp, rm } from 'node:fs/promises';
 import { existsSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
 
+import { BROWSER, launchBrowser } from './driver.mjs';
 import { recorderScript } from './recorder.mjs';
 import { serve } from './server.mjs';
 import { Timeline } from './timeline.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const SITE = process.env.MOCHITAMA_SITE || path.resolve(here, '../../../build-web/site');
-export const CHROMIUM = process.env.MOCHITAMA_CHROMIUM || '/usr/bin/chromium';
+export { BROWSER };
 
 export const TITLE_WINDOW = 'もちたまの世界へようこそ';
 export const WELCOME_BOX = 'Welcome to もちたま';
@@ -36,13 +37,6 @@ export const TITLE_KEYS = ['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', 'A
 // Waits longer than any pause of the game (the cipher's 30 s aside).
 const STEP_MS = 15000;
 
-function launchOptions() {
-  if (!existsSync(CHROMIUM)) throw new Error(`no chromium at ${CHROMIUM} (apt-get install chromium, or set MOCHITAMA_CHROMIUM)`);
-  // Chromium's sandbox refuses to start as root.
-  const asRoot = typeof process.getuid === 'function' && process.getuid() === 0;
-  return { executablePath: CHROMIUM, headless: true, args: asRoot ? ['--no-sandbox'] : [] };
-}
-
 export const VIEWPORT = { width: 1024, height: 768 };
 
 // The site served on 127.0.0.1 for the whole test file; the port (and so the
@@ -56,7 +50,7 @@ export async function serveSite() {
 
 // A browser with a throwaway profile. close() ends it.
 export async function launch() {
-  const browser = await chromium.launch(launchOptions());
+  const browser = await launchBrowser();
   const context = await browser.newContext({ viewport: VIEWPORT });
   return { browser, context, close: () => browser.close() };
 }
@@ -64,8 +58,8 @@ export async function launch() {
 // A browser on a profile kept in `userDataDir` (made when missing), as a
 // player's browser keeps its storage from one start to the next.
 export async function launchPersistent(userDataDir) {
-  const context = await chromium.launchPersistentContext(userDataDir, { ...launchOptions(), viewport: VIEWPORT });
-  return { context, close: () => context.close() };
+  const browser = await launchBrowser({ userDataDir });
+  return { context: browser.defaultContext({ viewport: VIEWPORT }), close: () => browser.close() };
 }
 
 export async function temporaryDirectory(prefix = 'mochitama-web-') {
@@ -74,9 +68,9 @@ export async function temporaryDirectory(prefix = 'mochitama-web-') {
 }
 
 // Opens the page in a new tab of `context`; initScripts run before the page's
-// own (after the recorder). Returns a Game.
-export async function openGame(context, url, { initScripts = [] } = {}) {
-  const page = await context.newPage();
+// own (after the recorder). `viewport` overrides the context's. Returns a Game.
+export async function openGame(context, url, { initScripts = [], viewport } = {}) {
+  const page = await context.newPage({ viewport });
   const game = new Game(page, url);
   await page.addInitScript(recorderScript);
   for (const script of initScripts) await page.addInitScript(script);
@@ -235,8 +229,11 @@ export class Game {
     const description = await this.description(box);
     if (text !== undefined) assert.equal(description, text, `the text of the box '${title}'`);
     await box.getByRole('button', { name: button, exact: true }).click();
-    await handle.waitForElementState('hidden');
-    await handle.dispose();
+    try {
+      await this.page.raw.waitForFunction((e) => !e.isConnected || !e.checkVisibility(), { timeout, polling: 'mutation' }, handle);
+    } finally {
+      await handle.dispose();
+    }
     return description;
   }
 

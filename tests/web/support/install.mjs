@@ -28,7 +28,7 @@ const npm = process.env.MOCHITAMA_NPM || 'npm';
 const result = spawnSync(npm, ['ci', '--no-audit', '--no-fund'], {
   cwd: root,
   stdio: 'inherit',
-  env: { ...process.env, PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD: '1' },
+  env: { ...process.env, PUPPETEER_SKIP_DOWNLOAD: '1' },
 });
 if (result.error) {
   console.error(`web tests: cannot run ${npm}: ${result.error.message}`);
