@@ -113,8 +113,9 @@ export function openWindow(id, name, framed, icon, font) {
   const win = { id, name, element: section, pending: [], shown: false, left: 0, top: 0, menus: [], buttons: [] };
   win.titleBar = buildTitleBar(win, icon);
   win.menuBar = element('div', 'menubar', { role: 'menubar', 'aria-label': 'メニュー バー' });
-  win.client = element('div', 'client');
+  win.client = element('div', 'client', { id: `client-${id}` });
   win.client.style.fontFamily = font;
+  nameWindow(win, '');
   // The button that had the focus here, for the window's return to the front.
   section.addEventListener('focusin', (e) => {
     if (e.target.tagName === 'BUTTON') win.lastFocus = e.target;
@@ -170,10 +171,21 @@ export function layoutWindow(id, layout) {
   });
 }
 
+// A window without a caption (the cipher's) is named by what it says.
+function nameWindow(win, caption) {
+  if (caption.trim() === '') {
+    win.element.removeAttribute('aria-label');
+    win.element.setAttribute('aria-labelledby', win.client.id);
+  } else {
+    win.element.removeAttribute('aria-labelledby');
+    win.element.setAttribute('aria-label', caption);
+  }
+}
+
 export function setWindowCaption(id, caption) {
   const win = windows.get(id);
   win.captionElement.textContent = caption;
-  win.element.setAttribute('aria-label', caption);
+  nameWindow(win, caption);
 }
 
 export function setWindowColor(id, css) {
