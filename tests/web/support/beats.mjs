@@ -54,6 +54,7 @@ export function assertLasts(timeline, start, end, beat, what = beat) {
     console.error(`${TOO_BUSY}: ${message}`);
     throw new MachineTooBusyToJudge(message);
   } else if (verdict === 'outside') {
-    assert.fail(message);
+    const waits = timeline.waits?.(start, end) ?? [];
+    assert.fail(waits.length ? `${message}; the page's waits meanwhile:\n  ${waits.join('\n  ')}` : message);
   }
 }

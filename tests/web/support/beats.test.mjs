@@ -70,3 +70,16 @@ test('the lag is the worst stall that overlaps the span or its margins', () => {
   assert.equal(tl.lag(2300, 2900), 0);
   assert.ok(!tl.summary().includes('lag'), tl.summary());
 });
+
+test("a late beat's failure says which of the page's waits ended late", () => {
+  const tl = new Timeline([
+    { t: 1000, kind: 'wait', what: 'timer', ms: 3000, done: 4001 },
+    { t: 4002, kind: 'wait', what: 'message turn', ms: 0, done: 4250 },
+    { t: 4251, kind: 'wait', what: 'timer', ms: 300 },
+    { t: 9000, kind: 'wait', what: 'timer', ms: 300, done: 9300 },
+  ], 5000);
+  assert.throws(() => assertLasts(tl, 4001, 4600, 'a closing letter step'), (e) =>
+    e instanceof assert.AssertionError &&
+    e.message.includes('message turn at 4002: took 248 ms, 248 ms late') &&
+    e.message.includes('timer of 300 ms at 4251: not ended') && !e.message.includes('at 9000'));
+});

@@ -4,7 +4,8 @@
 // description, its visible text lines and its background colours. A change is
 // logged with performance.now() at the moment the document changed (a
 // mutation observer runs right after the script that made the change). Input
-// (pointer presses and keys) and document.body.dataset.game are logged too.
+// (pointer presses and keys) and document.body.dataset.game are logged too,
+// and the page's waits: its long timers and its message-channel turns.
 // Beside the game, on the same event loop that runs its pauses, a reference
 // timer wakes every 10 ms and logs each wake-up more than 1 ms late: how far
 // behind the page ran while a beat was timed (Timeline.lag).
@@ -110,6 +111,42 @@ export function recorderScript() {
   // Windows may be shown by style sheets that load late: look again then.
   window.addEventListener('load', look);
 
+  // The page's own waits, so that a late beat tells where its time went: each
+  // timer of 100 ms or more (the program's sleeps) from when it was set to
+  // when it fired, and each turn of a message channel (the program's
+  // DoEvents) from the post to its arrival.
+  const setTimer = window.setTimeout.bind(window);
+  window.setTimeout = function setTimeout(handler, ms, ...args) {
+    if (typeof handler !== 'function' || !(ms >= 100)) return setTimer(handler, ms, ...args);
+    const wait = { t: performance.now(), kind: 'wait', what: 'timer', ms };
+    log.push(wait);
+    return setTimer((...a) => {
+      wait.done = performance.now();
+      return handler(...a);
+    }, ms, ...args);
+  };
+  const turns = [];
+  const post = MessagePort.prototype.postMessage;
+  MessagePort.prototype.postMessage = function postMessage(...args) {
+    const wait = { t: performance.now(), kind: 'wait', what: 'message turn', ms: 0 };
+    log.push(wait);
+    turns.push(wait);
+    return post.apply(this, args);
+  };
+  const onmessage = Object.getOwnPropertyDescriptor(MessagePort.prototype, 'onmessage');
+  Object.defineProperty(MessagePort.prototype, 'onmessage', {
+    configurable: true,
+    enumerable: onmessage.enumerable,
+    get() { return onmessage.get.call(this); },
+    set(handler) {
+      onmessage.set.call(this, typeof handler !== 'function' ? handler : function received(event) {
+        const wait = turns.shift();
+        if (wait) wait.done = performance.now();
+        return handler.call(this, event);
+      });
+    },
+  });
+
   // On absolute deadlines; after a long stall it starts afresh from the late
   // wake-up, so a stall is logged once.
   const PERIOD_MS = 10;
@@ -119,7 +156,7 @@ export function recorderScript() {
     const late = now - due;
     if (late > 1) log.push({ t: now, kind: 'lag', lag: late });
     due = (late >= PERIOD_MS ? now : due) + PERIOD_MS;
-    setTimeout(wake, Math.max(0, due - performance.now()));
+    setTimer(wake, Math.max(0, due - performance.now()));
   };
-  setTimeout(wake, PERIOD_MS);
+  setTimer(wake, PERIOD_MS);
 }

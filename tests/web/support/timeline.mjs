@@ -163,6 +163,19 @@ export class Timeline {
       .reduce((worst, r) => Math.max(worst, r.lag), 0);
   }
 
+  // The page's waits (timers of 100 ms or more, message-channel turns) that
+  // overlapped [start, end] or its margins, each with how late it ended: where
+  // a late beat's time went.
+  waits(start, end) {
+    const margin = ALLOWANCE.lag_margin;
+    return this.log.filter((r) => r.kind === 'wait' && r.t <= end + margin && (r.done ?? this.end) >= start - margin)
+      .map((r) => {
+        const took = r.done === undefined ? 'not ended' : `took ${(r.done - r.t).toFixed(0)} ms, ` +
+          `${(r.done - r.t - r.ms).toFixed(0)} ms late`;
+        return `${r.what}${r.ms ? ` of ${r.ms} ms` : ''} at ${r.t.toFixed(0)}: ${took}`;
+      });
+  }
+
   windows() {
     return this.histories;
   }
