@@ -157,8 +157,18 @@
       .catch(cannotStart);
   }
 
+  // Keeps this version for offline play, once the page has loaded; a
+  // browser without service workers (a private window) plays online.
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator)) return;
+    window.addEventListener('load', () => {
+      navigator.serviceWorker.register('../../sw.js').catch(() => {});
+    });
+  }
+
   try {
     start();
+    keepForOffline();
   } catch (error) {
     cannotStart(error);
   }
