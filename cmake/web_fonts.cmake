@@ -15,12 +15,18 @@ if(NOT mochitama_font_modules EQUAL 0)
                       "(scripts/setup.sh web)")
 endif()
 
-set(MOCHITAMA_WEB_FONTS_DIR ${PROJECT_BINARY_DIR}/site/fonts)
-set(mochitama_web_fonts_outputs
-  ${MOCHITAMA_WEB_FONTS_DIR}/mochitama-gothic.woff2
-  ${MOCHITAMA_WEB_FONTS_DIR}/mochitama-pgothic.woff2
-  ${MOCHITAMA_WEB_FONTS_DIR}/fonts.css
-  ${MOCHITAMA_WEB_FONTS_DIR}/LICENSE.txt)
+# The original fonts, unchanged and whole (8.5 MB), instead of the subsets.
+option(MOCHITAMA_WEB_ORIGINAL_FONTS "Serve the original IPA fonts with the page instead of subsets" OFF)
+set(MOCHITAMA_WEB_FONTS_DIR ${PROJECT_BINARY_DIR}/fonts)
+if(MOCHITAMA_WEB_ORIGINAL_FONTS)
+  set(web_fonts_option --original)
+  set(mochitama_web_fonts_outputs ${MOCHITAMA_WEB_FONTS_DIR}/ipag.ttf ${MOCHITAMA_WEB_FONTS_DIR}/ipagp.ttf)
+else()
+  set(web_fonts_option "")
+  set(mochitama_web_fonts_outputs
+    ${MOCHITAMA_WEB_FONTS_DIR}/mochitama-gothic.woff2 ${MOCHITAMA_WEB_FONTS_DIR}/mochitama-pgothic.woff2)
+endif()
+list(APPEND mochitama_web_fonts_outputs ${MOCHITAMA_WEB_FONTS_DIR}/fonts.css ${MOCHITAMA_WEB_FONTS_DIR}/LICENSE.txt)
 # The folders the script takes its characters from; a file added to one of
 # them reconfigures the tree, so it is read too.
 file(GLOB_RECURSE mochitama_web_fonts_sources CONFIGURE_DEPENDS
@@ -28,7 +34,8 @@ file(GLOB_RECURSE mochitama_web_fonts_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/app/web/*
   ${PROJECT_SOURCE_DIR}/src/backends/web/*)
 add_custom_command(OUTPUT ${mochitama_web_fonts_outputs}
-  COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/web_fonts.py ${MOCHITAMA_WEB_FONTS_DIR}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${MOCHITAMA_WEB_FONTS_DIR}
+  COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/web_fonts.py ${web_fonts_option} ${MOCHITAMA_WEB_FONTS_DIR}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_fonts.py ${PROJECT_SOURCE_DIR}/tools/web_contract.py
           ${mochitama_web_fonts_sources}
           /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf

@@ -51,4 +51,6 @@ EOF
 fi
 
 echo "もちたま: http://127.0.0.1:$port/ (Ctrl+C to stop)"
-exec python3 -m http.server --bind 127.0.0.1 --directory build-web/site "$port"
+# As a careful host serves it: compressed, with cache rules and a strict
+# Content-Security-Policy (tools/web_serve.py).
+exec python3 tools/web_serve.py build-web/site "$port"

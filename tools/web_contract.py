@@ -118,10 +118,14 @@ def contract_js(contract):
     return "\n".join(lines) + "\n"
 
 
+# What the style sheets use: the frame's sizes and the fonts' names.
+CSS_NAMES = re.compile(r"^k(\w*(Height|Width)|Border|\w*Family)$")
+
+
 def contract_css(contract):
     lines = ["/* Written by the build from page.h (tools/web_contract.py). */", ":root {"]
     for name, value in contract.items():
-        if isinstance(value, bool) or isinstance(value, (dict, list)):
+        if not CSS_NAMES.match(name) or isinstance(value, (dict, list)):
             continue
         text = f"{value}px" if isinstance(value, int) else json.dumps(value, ensure_ascii=False)
         lines.append(f"  {css_name(name)}: {text};")

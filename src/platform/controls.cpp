@@ -36,7 +36,9 @@ Frame::Frame(Form& form, std::string name) : Control(form, std::move(name), null
     form.frames_.push_back(this);
 }
 
-void Control::setCaption(std::string caption) { set(&ControlState::caption, std::move(caption), Property::Caption); }
+void Control::setCaption(std::string caption) {
+    set(&ControlState::caption, form().inPlayersLanguage(caption), Property::Caption);
+}
 void Control::setVisible(bool visible) { set(&ControlState::visible, visible, Property::Visible); }
 void Control::setEnabled(bool enabled) { set(&ControlState::enabled, enabled, Property::Enabled); }
 void Control::setForeColor(Color color) { set(&ControlState::foreColor, color, Property::ForeColor); }
@@ -77,7 +79,9 @@ void Menu::changed(Property property) {
     if (FormPeer* peer = form().peer()) peer->menuChanged(*this, property);
 }
 
-void Menu::setCaption(std::string caption) { set(&MenuState::caption, std::move(caption), Property::Caption); }
+void Menu::setCaption(std::string caption) {
+    set(&MenuState::caption, form().inPlayersLanguage(caption), Property::Caption);
+}
 void Menu::setVisible(bool visible) { set(&MenuState::visible, visible, Property::Visible); }
 void Menu::setEnabled(bool enabled) { set(&MenuState::enabled, enabled, Property::Enabled); }
 

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/runtime.h"
+#include "platform/language.h"
 #include "platform/services.h"
 
 namespace platform {
@@ -83,7 +84,11 @@ float Form::Top() const { return peer_ ? peer_->outerTop() : now_.geometry.top; 
 float Form::Width() const { return peer_ ? peer_->outerWidth() : now_.geometry.width; }
 float Form::Height() const { return peer_ ? peer_->outerHeight() : now_.geometry.height; }
 
-void Form::setCaption(std::string caption) { set(&FormState::caption, std::move(caption), Property::Caption); }
+std::string Form::inPlayersLanguage(std::string_view text) const {
+    return inLanguage(runtime_.services().language(), text);
+}
+
+void Form::setCaption(std::string caption) { set(&FormState::caption, inPlayersLanguage(caption), Property::Caption); }
 void Form::setEnabled(bool enabled) { set(&FormState::enabled, enabled, Property::Enabled); }
 void Form::setBackColor(Color color) { set(&FormState::backColor, color, Property::BackColor); }
 

@@ -1,13 +1,16 @@
-# The program in a web page, and the static folder that serves it:
-# build-web/site/ holds index.html, start.js, the program (mochitama.js and
-# .wasm), the page's desktop (desktop/: ES modules, their style and the
-# contract the build writes from page.h), the icon and the fonts. Any
+# The program in a web page, and the static folder that serves it,
+# build-web/site/ (tools/web_site.py): index.html, the service worker and the
+# manifest at the top, and everything else in a folder named by its
+# contents, each text file and the wasm with a .br and a .gz beside it. Any
 # static server can host the folder as it is.
 set(MOCHITAMA_SITE_DIR ${PROJECT_BINARY_DIR}/site)
+set(program_dir ${PROJECT_BINARY_DIR}/program)
+set(contract_dir ${PROJECT_BINARY_DIR}/contract)
+set(icons_dir ${PROJECT_BINARY_DIR}/icons)
 
 add_executable(mochitama web/web_main.cpp)
 target_link_libraries(mochitama PRIVATE mochitama_game mochitama_web mochitama_warnings)
-set_target_properties(mochitama PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MOCHITAMA_SITE_DIR})
+set_target_properties(mochitama PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${program_dir})
 target_link_options(mochitama PRIVATE
   # One stack for all game code, suspended whenever the program waits.
   -sASYNCIFY=1
@@ -21,43 +24,47 @@ target_link_options(mochitama PRIVATE
   --js-library ${MOCHITAMA_WEB_LIBRARY_JS})
 set_property(TARGET mochitama APPEND PROPERTY LINK_DEPENDS ${MOCHITAMA_WEB_LIBRARY_JS})
 
-set(site_files)
-function(mochitama_site_copy source destination)
-  add_custom_command(OUTPUT ${destination}
-    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${destination}
-    DEPENDS ${source})
-  set(site_files ${site_files} ${destination} PARENT_SCOPE)
-endfunction()
-
-# The page's desktop, and what it shares with the program, written from
-# page.h (the build stops when page.cpp calls what the desktop lacks).
-file(GLOB desktop_modules CONFIGURE_DEPENDS RELATIVE ${MOCHITAMA_WEB_PAGE_DIR} ${MOCHITAMA_WEB_PAGE_DIR}/*.js)
-list(SORT desktop_modules)
-foreach(file IN LISTS desktop_modules ITEMS desktop.css)
-  mochitama_site_copy(${MOCHITAMA_WEB_PAGE_DIR}/${file} ${MOCHITAMA_SITE_DIR}/desktop/${file})
-endforeach()
-add_custom_command(OUTPUT ${MOCHITAMA_SITE_DIR}/desktop/contract.js ${MOCHITAMA_SITE_DIR}/desktop/contract.css
+# What the page shares with the program, written from page.h (the build
+# stops when page.cpp calls what the desktop lacks).
+add_custom_command(OUTPUT ${contract_dir}/contract.js ${contract_dir}/contract.css
   COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/web_contract.py
-          ${MOCHITAMA_WEB_PAGE_H} ${MOCHITAMA_WEB_PAGE_CPP} ${MOCHITAMA_WEB_PAGE_DIR}/desktop.js
-          ${MOCHITAMA_SITE_DIR}/desktop
+          ${MOCHITAMA_WEB_PAGE_H} ${MOCHITAMA_WEB_PAGE_CPP} ${MOCHITAMA_WEB_PAGE_DIR}/desktop.js ${contract_dir}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_contract.py ${MOCHITAMA_WEB_PAGE_H} ${MOCHITAMA_WEB_PAGE_CPP}
           ${MOCHITAMA_WEB_PAGE_DIR}/desktop.js
   COMMENT "Writing what the page shares with the program, from page.h"
   VERBATIM)
-list(APPEND site_files ${MOCHITAMA_SITE_DIR}/desktop/contract.js ${MOCHITAMA_SITE_DIR}/desktop/contract.css)
 
-# index.html asks for every module at once, beside the program's download.
-set(MODULE_PRELOADS "")
-foreach(file IN LISTS desktop_modules ITEMS contract.js)
-  string(APPEND MODULE_PRELOADS "<link rel=\"modulepreload\" href=\"desktop/${file}\">\n")
-endforeach()
-string(STRIP "${MODULE_PRELOADS}" MODULE_PRELOADS)
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/web/index.html ${MOCHITAMA_SITE_DIR}/index.html @ONLY)
+# The icon as the window's title bar shows it, and as PNGs for installing the
+# page, drawn by the game's own icon renderer (tools/render_icon.cpp; a
+# desktop test keeps them so).
+set(icon_sources
+  ${PROJECT_SOURCE_DIR}/data/icons/${MOCHITAMA_APP_ID}.svg
+  ${PROJECT_SOURCE_DIR}/data/icons/web/mochitama-192.png
+  ${PROJECT_SOURCE_DIR}/data/icons/web/mochitama-512.png)
+add_custom_command(OUTPUT ${icons_dir}/mochitama.svg ${icons_dir}/mochitama-192.png ${icons_dir}/mochitama-512.png
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${icons_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/icons/${MOCHITAMA_APP_ID}.svg ${icons_dir}/mochitama.svg
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/icons/web/mochitama-192.png
+          ${PROJECT_SOURCE_DIR}/data/icons/web/mochitama-512.png ${icons_dir}
+  DEPENDS ${icon_sources})
 
-mochitama_site_copy(${CMAKE_CURRENT_SOURCE_DIR}/web/start.js ${MOCHITAMA_SITE_DIR}/start.js)
-mochitama_site_copy(${PROJECT_SOURCE_DIR}/data/icons/${MOCHITAMA_APP_ID}.svg ${MOCHITAMA_SITE_DIR}/mochitama.svg)
+file(GLOB page_sources CONFIGURE_DEPENDS ${MOCHITAMA_WEB_PAGE_DIR}/*)
+set(shell_sources
+  ${CMAKE_CURRENT_SOURCE_DIR}/web/index.html
+  ${CMAKE_CURRENT_SOURCE_DIR}/web/start.js
+  ${CMAKE_CURRENT_SOURCE_DIR}/web/sw.js
+  ${CMAKE_CURRENT_SOURCE_DIR}/web/manifest.webmanifest)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site.stamp
+  COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/web_site.py ${MOCHITAMA_SITE_DIR}
+          --shell ${CMAKE_CURRENT_SOURCE_DIR}/web --desktop ${MOCHITAMA_WEB_PAGE_DIR} --contract ${contract_dir}
+          --program ${program_dir} --fonts ${MOCHITAMA_WEB_FONTS_DIR} --icons ${icons_dir}
+  COMMAND ${CMAKE_COMMAND} -E touch ${PROJECT_BINARY_DIR}/site.stamp
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_site.py ${shell_sources} ${page_sources}
+          ${contract_dir}/contract.js ${contract_dir}/contract.css
+          ${icons_dir}/mochitama.svg ${icons_dir}/mochitama-192.png ${icons_dir}/mochitama-512.png
+          ${mochitama_web_fonts_outputs} mochitama
+  COMMENT "Putting the site together in ${MOCHITAMA_SITE_DIR}"
+  VERBATIM)
 
-add_custom_target(mochitama_site ALL DEPENDS ${site_files} mochitama)
-if(TARGET mochitama_web_fonts)
-  add_dependencies(mochitama_site mochitama_web_fonts)
-endif()
+add_custom_target(mochitama_site ALL DEPENDS ${PROJECT_BINARY_DIR}/site.stamp)
+add_dependencies(mochitama_site mochitama_web_fonts)

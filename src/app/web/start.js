@@ -1,9 +1,10 @@
-// The page's first script. What takes longest on a first visit begins at
-// once, beside the downloads: compiling the program, and opening (on a
-// first visit, creating) the record store's database. Then the page's
+// The page's first script. What takes longest begins at once, beside the
+// downloads: compiling the program, and (desktop/early.js) taking the
+// one-copy guard and opening and reading the record store. Then the page's
 // desktop (desktop/*.js) and the program (mochitama.js) are loaded, and the
-// program is handed all three as Module. A start that cannot go on says
-// why, in the page, and offers to load it again.
+// program is handed the compiled program, the desktop and the store as
+// Module. A start that cannot go on says why, in the page, and offers to
+// load it again.
 'use strict';
 
 (() => {
@@ -69,31 +70,6 @@
     : 'このブラウザは、このサイトに記録の保存を許していません。\n' +
       'サイトデータの保存を許すか、ふつうのウィンドウで開いてください。');
 
-  // The layout is emscripten's IDBFS (version 21, one store with a timestamp
-  // index); the program checks the version before it takes it.
-  function openRecordStore() {
-    return new Promise((resolve, reject) => {
-      let request;
-      try {
-        request = indexedDB.open('/mochitama', 21);
-      } catch (error) {
-        reject(storageRefused);
-        return;
-      }
-      request.onupgradeneeded = () => {
-        const db = request.result;
-        const store = db.objectStoreNames.contains('FILE_DATA') ? request.transaction.objectStore('FILE_DATA')
-          : db.createObjectStore('FILE_DATA');
-        if (!store.indexNames.contains('timestamp')) store.createIndex('timestamp', 'timestamp', { unique: false });
-      };
-      request.onsuccess = () => resolve({ db: request.result });
-      request.onerror = (event) => {
-        event.preventDefault();
-        reject(storageRefused);
-      };
-    });
-  }
-
   // Which of these files the browser could not load, and why; the browser
   // does not tell a script's loader.
   async function notLoaded(files, error) {
@@ -144,7 +120,10 @@
         'もちたまは WebAssembly で動きます。使えるようにしてから、もう一度開いてください。');
     }
     const program = compileProgram();
-    const recordStore = openRecordStore();
+    const recordStore = import('./desktop/early.js').then(({ beginEarly }) => beginEarly().store)
+      .catch(async (error) => {
+        throw error && error.name === 'StorageRefused' ? storageRefused : await notLoaded(desktopModules(), error.message);
+      });
     // Each failure is told once, by whichever is waited for first.
     program.catch(() => {});
     recordStore.catch(() => {});
@@ -157,8 +136,18 @@
       .catch(cannotStart);
   }
 
+  // Keeps this version for offline play, once the page has loaded; a
+  // browser without service workers (a private window) plays online.
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator)) return;
+    window.addEventListener('load', () => {
+      navigator.serviceWorker.register('../../sw.js').catch(() => {});
+    });
+  }
+
   try {
     start();
+    keepForOffline();
   } catch (error) {
     cannotStart(error);
   }

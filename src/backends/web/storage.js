@@ -58,8 +58,10 @@ mergeInto(LibraryManager.library, {
   },
 
   // Mounts the store at `directory` with what IndexedDB holds. The page
-  // began opening the database beside the program's download
-  // (Module.recordStore, from start.js).
+  // opened the database and read it, read-only, beside the program's
+  // download (Module.recordStore, from page/early.js): its files are put
+  // in place here as IDBFS's own populating would, with their times, so
+  // that later syncs see them as what IndexedDB holds.
   mochitama_open_storage__deps: ['$FS', '$IDBFS', '$MochitamaStore'],
   mochitama_open_storage: function(directory) {
     var path = UTF8ToString(directory);
@@ -74,7 +76,16 @@ mergeInto(LibraryManager.library, {
         IDBFS.dbs[path] = MochitamaStore.watch(opened.db);
         FS.mkdir(path);
         FS.mount(IDBFS, {}, path);
-        MochitamaStore.sync(true, refuse);
+        // Folders before what they hold.
+        var entries = (opened.entries || []).slice().sort(function(a, b) { return a.path < b.path ? -1 : 1; });
+        var placed = 0;
+        var placeNext = function(error) {
+          if (error) return refuse(error);
+          if (placed === entries.length) return refuse(null);
+          var entry = entries[placed++];
+          IDBFS.storeLocalEntry(entry.path, entry, placeNext);
+        };
+        placeNext(null);
       }, refuse);
     });
   },

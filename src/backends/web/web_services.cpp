@@ -150,7 +150,7 @@ float WebServices::ScreenWidthTwips() { return toTwips(page::screenWidth()); }
 float WebServices::ScreenHeightTwips() { return toTwips(page::screenHeight()); }
 
 platform::InstanceCheck WebServices::PreviousInstance(const std::filesystem::path& recordFile) {
-    switch (page::takeGuard("mochitama " + recordFile.string())) {
+    switch (page::takeGuard(page::kGuardPrefix + recordFile.string())) {
         case page::Guard::Held: return platform::InstanceCheck::Alone;
         case page::Guard::HeldElsewhere: return platform::InstanceCheck::AnotherRuns;
         case page::Guard::Unavailable: break;

@@ -48,26 +48,27 @@ void ReadRecords(Game& game) {
     s.BestTime = platform::ParseSingle(value("Time", "1st")).value_or(kNoBestTime);
 }
 
-std::string FailureText(const platform::Failure& failure) {
+std::string FailureText(const platform::Failure& failure, platform::Language language) {
+    const auto say = [language](const char* japanese) { return platform::inLanguage(language, japanese); };
     using Reason = platform::Failure::Reason;
-    if (failure.reason == Reason::ReadOnlyFile) return "ファイルが読み取り専用です";
-    if (failure.reason == Reason::NotARegularFile) return "ファイルではないものがその名前を使っています";
-    if (failure.reason == Reason::TooLarge) return "ファイルが大きすぎて、記録ファイルとは思えません（壊れています）";
+    if (failure.reason == Reason::ReadOnlyFile) return say("ファイルが読み取り専用です");
+    if (failure.reason == Reason::NotARegularFile) return say("ファイルではないものがその名前を使っています");
+    if (failure.reason == Reason::TooLarge) return say("ファイルが大きすぎて、記録ファイルとは思えません（壊れています）");
     switch (failure.error) {
-        case EROFS: return "ディスクが読み取り専用です";
+        case EROFS: return say("ディスクが読み取り専用です");
         case EACCES:
-        case EPERM: return "書き込む権限がありません";
+        case EPERM: return say("書き込む権限がありません");
         case ENOSPC:
-        case EDQUOT: return "ディスクがいっぱいです";
-        case EFBIG: return "ファイルが大きすぎます";
-        case ENOENT: return "フォルダが見つかりません";
-        case ENOTDIR: return "フォルダの代わりにファイルがあります";
+        case EDQUOT: return say("ディスクがいっぱいです");
+        case EFBIG: return say("ファイルが大きすぎます");
+        case ENOENT: return say("フォルダが見つかりません");
+        case ENOTDIR: return say("フォルダの代わりにファイルがあります");
         // The page's record store: the browser would not keep the save.
-        case ECANCELED: return "ブラウザが記録の保存を断りました";
+        case ECANCELED: return say("ブラウザが記録の保存を断りました");
         // Only a new file is made with O_EXCL: a link, a folder or a pipe has the name.
-        case EEXIST: return "ファイルではないものがその名前を使っています";
+        case EEXIST: return say("ファイルではないものがその名前を使っています");
         default:
-            return "書き込めませんでした: " +
+            return say("書き込めませんでした: ") +
                    (failure.error != 0 ? std::generic_category().message(failure.error) : failure.describe());
     }
 }
@@ -88,7 +89,8 @@ void ReportSave(Game& game, const SaveOutcome& outcome) {
     if (outcome.fileMissing) RecordFileGone(game);
     game.state.IniMissing = false;
     if (!outcome.failure) return;
-    game.MsgBox("記録を保存できませんでした\r\n" + game.state.IniPath.string() + "\r\n" + FailureText(*outcome.failure),
+    game.MsgBox(game.inPlayersLanguage("記録を保存できませんでした") + "\r\n" + game.state.IniPath.string() + "\r\n" +
+                    FailureText(*outcome.failure, game.language()),
                 ".INI Write Error", platform::MsgIcon::Critical);
 }
 

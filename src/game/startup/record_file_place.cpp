@@ -36,7 +36,8 @@ std::optional<std::filesystem::path> UserRecordFile(Game& game) {
 // `where` may be unknown (empty).
 [[noreturn]] void CannotCreate(Game& game, const std::string& where, const std::string& reason) {
     const std::string place = where.empty() ? "" : where + "\r\n";
-    game.MsgBox("記録ファイルを作れませんでした\r\n" + place + reason, ".INI Create Error", MsgIcon::Critical);
+    game.MsgBox(game.inPlayersLanguage("記録ファイルを作れませんでした") + "\r\n" + place + reason, ".INI Create Error",
+                MsgIcon::Critical);
     game.End(platform::ExitStatus::CouldNotPlay);
 }
 
@@ -61,7 +62,7 @@ std::filesystem::path ChooseRecordFile(Game& game) {
     const auto programDirectory = game.services().ProgramDirectory();
     const auto own = UserRecordFile(game);
     if (InstalledSystemWide(programDirectory)) {
-        if (!own) CannotCreate(game, "", kNoHome);
+        if (!own) CannotCreate(game, "", game.inPlayersLanguage(kNoHome));
         return *own;
     }
     const auto beside = RecordFilePath(programDirectory);
@@ -95,13 +96,15 @@ PlacedRecordFile EnsureRecordFile(Game& game, const std::filesystem::path& chose
     // The program's directory is full, read-only or taken: the user's own
     // directory is the next place, and from now on the place of the records.
     const auto own = UserRecordFile(game);
-    if (!own) CannotCreate(game, chosen.string(), FailureText(*failure) + "\r\n" + kNoHome);
-    if (*own == chosen) CannotCreate(game, chosen.string(), FailureText(*failure));
+    const std::string reason = FailureText(*failure, game.language());
+    if (!own) CannotCreate(game, chosen.string(), reason + "\r\n" + game.inPlayersLanguage(kNoHome));
+    if (*own == chosen) CannotCreate(game, chosen.string(), reason);
     const bool ownGuarded = GuardRecordFile(game, *own);
     if (!platform::FileExists(*own)) {
-        if (const auto ownFailure = CreateDefaultRecordFile(*own)) CannotCreate(game, own->string(), FailureText(*ownFailure));
-        game.MsgBox("プログラムのフォルダに記録ファイルを作れませんでした\r\n" + FailureText(*failure) +
-                        "\r\n記録はこちらに残します\r\n" + own->string(),
+        if (const auto ownFailure = CreateDefaultRecordFile(*own))
+            CannotCreate(game, own->string(), FailureText(*ownFailure, game.language()));
+        game.MsgBox(game.inPlayersLanguage("プログラムのフォルダに記録ファイルを作れませんでした") + "\r\n" + reason + "\r\n" +
+                        game.inPlayersLanguage("記録はこちらに残します") + "\r\n" + own->string(),
                     ".INI Moved", MsgIcon::Information);
     }
     return {*own, guarded && ownGuarded};

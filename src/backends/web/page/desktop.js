@@ -12,7 +12,8 @@ import { setTimer } from './timers.js';
 import { closeWindow, hideWindow, layoutWindow, moveWindow, openWindow, paint, paintAll, setWindowCaption,
   setWindowColor, setWindowEnabled, showWindow, windowLeft, windowTop } from './windows.js';
 import { measure, screenHeight, screenWidth } from './screen.js';
-import { entropy, park, secondsSinceMidnight, showEnded, takeGuard } from './world.js';
+import { takeGuard } from './guard.js';
+import { entropy, park, secondsSinceMidnight, showEnded } from './world.js';
 
 measure();
 listenToKeys();

@@ -73,7 +73,7 @@ export function paintAll() {
 
 function buildTitleBar(win, icon) {
   const bar = element('div', 'titlebar');
-  if (icon) bar.append(element('img', 'icon', { src: 'mochitama.svg', alt: '', draggable: 'false' }));
+  if (icon) bar.append(element('img', 'icon', { src: 'icons/mochitama.svg', alt: '', draggable: 'false' }));
   win.captionElement = element('span', 'caption');
   bar.append(win.captionElement);
   // Reachable with Tab too: the browser keeps Alt+F4 for itself.

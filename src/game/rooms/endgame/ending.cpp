@@ -68,10 +68,11 @@ const SaveOutcome& FinishedGameSave(Game& game) {
 void ShowTimeAttackResult(Game& game, const SaveOutcome& saved) {
     GameState& s = game.state;
     const float t = RunTime(s.StartTime, s.EndTime);
-    const std::string timeText = TimeText(t);
+    const std::string timeText = TimeText(t, game.language());
     ResultScreen(game, nullptr, "クリア所要時間は", timeText, bgr::kBlue, false);
     if (t < s.BestTime) {
-        ResultScreen(game, nullptr, "記録更新！", platform::SingleText(s.BestTime) + " 秒 → " + timeText,
+        ResultScreen(game, nullptr, "記録更新！",
+                     platform::SingleText(s.BestTime) + game.inPlayersLanguage(" 秒 → ") + timeText,
                      bgr::kBlue, false);
         s.BestTime = t;
         ReportSave(game, saved);
@@ -80,15 +81,15 @@ void ShowTimeAttackResult(Game& game, const SaveOutcome& saved) {
 
 }  // namespace
 
-std::string LevelText(int32_t tyutaiCount, int32_t kousanCount) {
-    return std::string(LevelPrefix(tyutaiCount)) + LevelRank(kousanCount);
+std::string LevelText(int32_t tyutaiCount, int32_t kousanCount, platform::Language language) {
+    return platform::inLanguage(language, LevelPrefix(tyutaiCount)) + platform::inLanguage(language, LevelRank(kousanCount));
 }
 
 float RunTime(float startTime, float endTime) { return platform::RoundToHundredths(std::fabs(endTime - startTime)); }
 
-std::string TimeText(float seconds) {
-    if (seconds > kOneHour) return "１時間以上かかってます";
-    return platform::SingleText(seconds) + " 秒";
+std::string TimeText(float seconds, platform::Language language) {
+    if (seconds > kOneHour) return platform::inLanguage(language, "１時間以上かかってます");
+    return platform::SingleText(seconds) + platform::inLanguage(language, " 秒");
 }
 
 void SaveFinishedGame(Game& game) {
@@ -128,9 +129,11 @@ void ShowResults(Game& game) {
     f.Command1.setVisible(false);
     ResultScreen(game, "んん？", "むひひ。これで終わると", "思ってたのぉ～？くっくっく", bgr::kCyan, true);
     ResultScreen(game, "なんちて", "そんなにネタ盛り込むと", "ネタ切れるからおしまいっ！", bgr::kCyan, true);
-    ResultScreen(game, "結果発表", "ちなみに降参した回数は", platform::CountText(s.KousanCount) + " 回でした",
+    ResultScreen(game, "結果発表", "ちなみに降参した回数は",
+                 platform::CountText(s.KousanCount) + game.inPlayersLanguage(" 回でした"),
                  bgr::kCyan, true);
-    ResultScreen(game, nullptr, "あなたのレベルは", LevelText(s.TyutaiCount, s.KousanCount), bgr::kBlue, false);
+    ResultScreen(game, nullptr, "あなたのレベルは", LevelText(s.TyutaiCount, s.KousanCount, game.language()), bgr::kBlue,
+                 false);
     if (s.TimeAttack) ShowTimeAttackResult(game, saved);
 
     // The records were saved when the game was won; each reset is told here.

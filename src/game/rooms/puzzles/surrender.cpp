@@ -69,8 +69,8 @@ void SurrenderScene(Game& game) {
     }
     s.KousanCount = Incremented(s.KousanCount);
     if (const auto hint = HintForStage(s.Stage)) ShowHint(game, *hint);
-    game.MsgBox("ただいまの降参回数は " + platform::CountText(s.KousanCount) +
-                    " 回です。\r\n次回は頑張ってね。じゃぁ。ぶちっ",
+    game.MsgBox(game.inPlayersLanguage("ただいまの降参回数は ") + platform::CountText(s.KousanCount) +
+                    game.inPlayersLanguage(" 回です。\r\n次回は頑張ってね。じゃぁ。ぶちっ"),
                 "仕方ないなぁ", MsgIcon::Information);
     s.Surrendered = true;
     WriteRecord(game, "Kousan", "Kaisu", s.KousanCount);

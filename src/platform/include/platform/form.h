@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/controls.h"
@@ -33,6 +34,9 @@ public:
     ~Form() override;
 
     Runtime& runtime() const { return runtime_; }
+    // A text the program gives (a caption), as the player reads it: in the
+    // player's language.
+    std::string inPlayersLanguage(std::string_view text) const;
     Services& services() const;
 
     // Show loads the form first when needed (running Form_Load), then shows it.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/language.h"
 #include "platform/types.h"
 
 namespace platform {
@@ -17,6 +18,12 @@ class FormPeer;
 class Services {
 public:
     virtual ~Services() = default;
+
+    // The player's language. The program's texts are shown in it (captions
+    // through the forms, boxes through the game), and the platform's own
+    // (a box's buttons) too. Chosen once, before the game is built.
+    Language language() const { return language_; }
+    void setLanguage(Language language) { language_ = language; }
 
     // The window-system side of a form being loaded; destroyed at unload.
     virtual std::unique_ptr<FormPeer> createPeer(Form& form) = 0;
@@ -57,6 +64,9 @@ public:
     // nothing when the user has no usable home.
     virtual std::optional<std::filesystem::path> UserDataDirectory() = 0;
     virtual void SetCurrentDirectory(const std::filesystem::path& directory) = 0;
+
+private:
+    Language language_ = Language::Japanese;
 };
 
 }  // namespace platform

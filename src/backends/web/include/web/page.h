@@ -46,8 +46,16 @@ enum class BoxAnswer : int32_t { Ok = 1, Yes = 2, No = 3 };
 enum class BoxIcon : int32_t { None = 0, Critical = 1, Question = 2, Exclamation = 3, Information = 4 };
 enum class ControlKind : int32_t { Label = 1, Button = 2, Frame = 3 };
 
-// The one-copy guard (a Web Lock) as the page found it.
+// The one-copy guard (a Web Lock) as the page found it. The lock's name is
+// kGuardPrefix and the record file's path.
 enum class Guard : int32_t { Held = 0, HeldElsewhere = 1, Unavailable = 2 };
+inline constexpr const char* kGuardPrefix = "mochitama ";
+
+// The record store: the folder the program keeps its records in, which is
+// also the name of its IndexedDB database, in emscripten's IDBFS layout of
+// this version. The page opens and reads it before the program starts.
+inline constexpr const char* kRecordStore = "/mochitama";
+inline constexpr int kRecordStoreLayout = 21;
 
 // The frame the page draws around a framed window and a box, in CSS pixels.
 inline constexpr int kBorder = 3;

@@ -16,7 +16,7 @@ namespace web {
 class WebServices : public platform::Services {
 public:
     // Where the record file lives in the page's file system (IndexedDB).
-    static constexpr const char* kProgramDirectory = "/mochitama";
+    static constexpr const char* kProgramDirectory = page::kRecordStore;
 
     WebServices() = default;
     WebServices(const WebServices&) = delete;

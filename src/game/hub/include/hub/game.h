@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "platform/language.h"
 #include "platform/runtime.h"
 #include "platform/services.h"
 #include "hub/game_state.h"
@@ -33,7 +35,15 @@ public:
     platform::Form& mainWindow() { return windows_->mainWindow(); }
     void attachWindows(std::unique_ptr<Windows> windows) { windows_ = std::move(windows); }
 
-    // Message boxes as the scenes use them.
+    // The player's language, and a text of the game's (Japanese) in it. A
+    // caption or a box's whole text is put in it on its way to the screen;
+    // a scene that builds a text from pieces puts each piece in it.
+    platform::Language language() const { return services_.language(); }
+    std::string inPlayersLanguage(std::string_view japanese) const {
+        return platform::inLanguage(language(), japanese);
+    }
+
+    // Message boxes as the scenes use them, in the player's language.
     void MsgBox(const std::string& prompt, const std::string& title,
                 platform::MsgIcon icon = platform::MsgIcon::None);
     bool AskYesNo(const std::string& prompt, const std::string& title, platform::MsgIcon icon);

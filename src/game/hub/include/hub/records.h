@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "platform/failure.h"
+#include "platform/language.h"
 
 namespace game {
 
@@ -22,9 +23,10 @@ inline constexpr float kNoBestTime = 9999.0f;
 // record file has gone.
 void ReadRecords(Game& game);
 
-// Why the record file could not be made or saved, for the player: in
-// Japanese where we know the reason, else the system's own words.
-std::string FailureText(const platform::Failure& failure);
+// Why the record file could not be made or saved, for the player: in the
+// game's words where we know the reason, else the system's own.
+std::string FailureText(const platform::Failure& failure,
+                        platform::Language language = platform::Language::Japanese);
 
 struct Record {
     const char* section;

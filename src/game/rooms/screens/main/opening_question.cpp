@@ -43,7 +43,7 @@ void Form1::Form_Load() {
         setCaption("もちたま TimeAttack MODE");
         Label6.setVisible(true);
         Label7.setVisible(true);
-        Label8.setCaption(platform::SingleText(s.BestTime) + " 秒");
+        Label8.setCaption(platform::SingleText(s.BestTime) + game_.inPlayersLanguage(" 秒"));
         Label8.setVisible(true);
     } else {
         setCaption("もちたま");
