@@ -66,6 +66,7 @@ export class Context {
   // viewport: { width, height, hasTouch, isMobile, deviceScaleFactor }.
   async newPage({ viewport = this.viewport } = {}) {
     const page = await this.context.newPage();
+    await page.evaluateOnNewDocument(INSTALL_FIND);
     if (viewport) await page.setViewport({ deviceScaleFactor: 1, ...viewport });
     return new Page(page);
   }
@@ -75,8 +76,9 @@ export class Context {
   }
 }
 
-// ---- in the page: what a locator's steps find. It is handed to
-// page.evaluate, so it uses nothing from this module.
+// ---- in the page: what a locator's steps find. Every document of a tab
+// gets it as a global before its own scripts (INSTALL_FIND), since a page
+// under a strict Content-Security-Policy refuses code made from strings.
 //   { role, name, exact } elements of that role (explicit, or <button>) and
 //       name (aria-label, else aria-labelledby's texts, else the text), that
 //       a screen reader sees: shown and not aria-hidden
@@ -123,9 +125,8 @@ function findAll(steps) {
 // The one element of the steps, when it can take a pointer now: shown,
 // enabled (unless forced), still for two looks running, and on top at its
 // centre. Returns its centre, or a reason to wait longer (a string).
-function pointAt(steps, force, findSource) {
-  const find = new Function(`return (${findSource})`)();
-  const found = find(steps);
+function pointAt(steps, force) {
+  const found = globalThis.__mochitamaFind(steps);
   if (found.length === 0) return 'nothing matches';
   if (found.length > 1) return { strict: found.length };
   const e = found[0];
@@ -147,7 +148,7 @@ function pointAt(steps, force, findSource) {
   return { x, y };
 }
 
-const FIND = findAll.toString();
+const INSTALL_FIND = `Object.defineProperty(globalThis, '__mochitamaFind', { value: ${findAll} });`;
 
 function describeSteps(steps) {
   return steps.map((s) => ('role' in s ? `role=${s.role}${s.name !== undefined ? `[name${s.exact ? '=' : '~'}'${s.name}']` : ''}`
@@ -178,26 +179,26 @@ export class Locator {
 
   // ---- at once
   async count() {
-    return this.page.raw.evaluate((steps, source) => new Function(`return (${source})`)()(steps).length, this.steps, FIND);
+    return this.page.raw.evaluate((steps) => globalThis.__mochitamaFind(steps).length, this.steps);
   }
 
   async isVisible() {
-    return this.page.raw.evaluate((steps, source) => {
-      const found = new Function(`return (${source})`)()(steps);
+    return this.page.raw.evaluate((steps) => {
+      const found = globalThis.__mochitamaFind(steps);
       return found.length > 0 && found[0].checkVisibility({ visibilityProperty: true }) && !found[0].closest('[aria-hidden="true"]');
-    }, this.steps, FIND);
+    }, this.steps);
   }
 
   // ---- waiting for the one element
   async waitFor({ state = 'visible', timeout = this.page.timeout } = {}) {
     const wanted = state === 'visible' ? 1 : 0;
     try {
-      await this.page.raw.waitForFunction((steps, source, want) => {
-        const found = new Function(`return (${source})`)()(steps);
+      await this.page.raw.waitForFunction((steps, want) => {
+        const found = globalThis.__mochitamaFind(steps);
         const shown = found.filter((e) => e.checkVisibility({ visibilityProperty: true }) && !e.closest('[aria-hidden="true"]'));
         if (found.length > 1 && want === 1 && shown.length > 0) return { strict: found.length };
         return shown.length === want;
-      }, { timeout, polling: 'mutation' }, this.steps, FIND, wanted).then(async (handle) => {
+      }, { timeout, polling: 'mutation' }, this.steps, wanted).then(async (handle) => {
         const value = await handle.jsonValue();
         await handle.dispose();
         if (value && value.strict) throw new Error(`${value.strict} elements match ${this}, not one`);
@@ -212,10 +213,10 @@ export class Locator {
   async elementHandle({ timeout = this.page.timeout } = {}) {
     let handle;
     try {
-      handle = await this.page.raw.waitForFunction((steps, source) => {
-        const found = new Function(`return (${source})`)()(steps);
+      handle = await this.page.raw.waitForFunction((steps) => {
+        const found = globalThis.__mochitamaFind(steps);
         return found.length === 1 ? found[0] : found.length > 1 ? { strict: found.length } : false;
-      }, { timeout, polling: 'mutation' }, this.steps, FIND);
+      }, { timeout, polling: 'mutation' }, this.steps);
     } catch (error) {
       error.message = `waiting for ${this}: ${error.message}`;
       throw error;
@@ -265,7 +266,7 @@ export class Locator {
     const deadline = Date.now() + timeout;
     let last = '';
     for (;;) {
-      const answer = await this.page.raw.evaluate(pointAt, this.steps, force, FIND);
+      const answer = await this.page.raw.evaluate(pointAt, this.steps, force);
       if (answer && answer.strict) throw new Error(`${answer.strict} elements match ${this}, not one`);
       if (typeof answer === 'object') return answer;
       last = answer;

@@ -28,8 +28,11 @@ export function contentType(file) {
   return TYPES[path.extname(file).toLowerCase()] || 'application/octet-stream';
 }
 
-// Serves `root`; resolves to { url, port, close() }. `url` ends in '/'.
-export async function serve(root, { port = 0 } = {}) {
+// Serves `root`; resolves to { url, port, close() }. `url`
+// ends in '/'. As hosts differ: `headers` go with every answer, `types`
+// overrides content types by extension, and `precompressed` serves the .br
+// or .gz the build wrote beside a file to a browser that accepts it.
+export async function serve(root, { port = 0, headers = {}, types = {}, precompressed = false } = {}) {
   const base = path.resolve(root);
   const server = createServer(async (req, res) => {
     try {
@@ -53,12 +56,25 @@ export async function serve(root, { port = 0 } = {}) {
         res.writeHead(404, { 'Content-Type': 'text/plain; charset=utf-8' }).end('not found');
         return;
       }
-      res.writeHead(200, { 'Content-Type': contentType(file), 'Content-Length': stat.size });
+      const type = types[path.extname(file).toLowerCase()] || contentType(file);
+      let body = file;
+      const sent = { 'Content-Type': type, ...headers };
+      const accepted = req.headers['accept-encoding'] || '';
+      for (const [encoding, suffix] of precompressed ? [['br', '.br'], ['gzip', '.gz']] : []) {
+        const packed = await fs.stat(file + suffix).catch(() => null);
+        if (accepted.includes(encoding) && packed) {
+          body = file + suffix;
+          stat = packed;
+          Object.assign(sent, { 'Content-Encoding': encoding, Vary: 'Accept-Encoding' });
+          break;
+        }
+      }
+      res.writeHead(200, { ...sent, 'Content-Length': stat.size });
       if (req.method === 'HEAD') {
         res.end();
         return;
       }
-      createReadStream(file).pipe(res);
+      createReadStream(body).pipe(res);
     } catch (error) {
       res.writeHead(500).end(String(error));
     }
