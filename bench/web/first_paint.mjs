@@ -1,14 +1,14 @@
 // The page's speed, measured in Debian's chromium through puppeteer-core:
 // the time from navigation until the title window's letters are painted
-// (their largest-contentful-paint, which waits for the web fonts), against
-// a bare page that shows the same four letters in the same fonts, in the
-// same browser run; what a first visit transfers from a plain static server; and the CPU an idle page uses
-// while the opening question waits.
+// (their largest-contentful-paint, which waits for the web fonts), on a first
+// visit and on a later one, each against a bare page that shows the same four
+// letters in the same fonts, in the same browser run, alternating; what a
+// first visit transfers, served compressed as a careful host serves it
+// (tools/web_serve.py) and from a plain static server; and the CPU an idle
+// page uses while the opening question waits.
 //   node bench/web/first_paint.mjs [--site build-web/site] [--rounds 15] [--idle-seconds 10] [--json FILE]
 import { spawn } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, rmSync, statSync, symlinkSync, writeFileSync } from 'node:fs';
-import { gzipSync } from 'node:zlib';
-import { readFileSync } from 'node:fs';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
@@ -30,12 +30,18 @@ const site = path.resolve(option('--site', path.join(root, 'build-web/site')));
 const rounds = Number(option('--rounds', '15'));
 const idleSeconds = Number(option('--idle-seconds', '10'));
 const jsonFile = option('--json', null);
+// Debian's python3: the compressed server needs nothing, but a python of
+// pyenv or a virtual environment may lack what tools/ expect.
+const python = process.env.MOCHITAMA_PYTHON || '/usr/bin/python3';
 
-// The site's files and the bare page, side by side in one served folder.
+// The site and the bare page side by side in one served folder; the bare
+// page finds the fonts where a version of the site keeps them.
 function servedFolder() {
   const folder = mkdtempSync(path.join(os.tmpdir(), 'mochitama-bench-'));
   for (const name of readdirSync(site)) symlinkSync(path.join(site, name), path.join(folder, name));
-  copyFileSync(path.join(here, 'bare.html'), path.join(folder, 'bare.html'));
+  for (const name of ['bare.html', 'bare.css']) copyFileSync(path.join(here, name), path.join(folder, name));
+  const [version] = readdirSync(path.join(site, 'v'));
+  symlinkSync(path.join(site, 'v', version, 'fonts'), path.join(folder, 'fonts'));
   return folder;
 }
 
@@ -49,11 +55,13 @@ function freePort() {
   });
 }
 
-// A plain static server, no compression: what a first visit costs at worst.
-async function serve(folder) {
+// `compressed`: as a careful host serves the site (its .br and .gz, cache
+// rules, a strict policy); else a plain static server, what costs most.
+async function serve(folder, { compressed }) {
   const port = await freePort();
-  const server = spawn('python3', ['-m', 'http.server', '--bind', '127.0.0.1', '--directory', folder, String(port)],
-    { stdio: 'ignore' });
+  const command = compressed ? [path.join(root, 'tools/web_serve.py'), folder, String(port)]
+    : ['-m', 'http.server', '--bind', '127.0.0.1', '--directory', folder, String(port)];
+  const server = spawn(python, command, { stdio: 'ignore' });
   for (let i = 0; i < 100; i++) {
     const up = await new Promise((resolve) => {
       const s = net.connect(port, '127.0.0.1', () => { s.end(); resolve(true); });
@@ -66,22 +74,16 @@ async function serve(folder) {
 }
 
 // Milliseconds from navigation to the last largest-contentful-paint entry
-// before the page settles, and the bytes that came over the wire.
-async function firstVisit(browser, url) {
-  const context = await browser.newContext({ viewport: { width: 1024, height: 768 } });
+// before the page settles, and the bytes that came over the wire, headers
+// included, as the browser counted them.
+async function visit(context, url) {
   const page = await context.newPage();
   let bytes = 0;
-  const sizes = {};
   const urls = new Map();
-  // What came over the wire, headers included, as the browser counted it.
   const cdp = await page.raw.createCDPSession();
   await cdp.send('Network.enable');
   cdp.on('Network.responseReceived', (e) => urls.set(e.requestId, e.response.url));
-  cdp.on('Network.loadingFinished', (e) => {
-    if (!urls.has(e.requestId)) return;
-    bytes += e.encodedDataLength;
-    sizes[new URL(urls.get(e.requestId)).pathname] = e.encodedDataLength;
-  });
+  cdp.on('Network.loadingFinished', (e) => { if (urls.has(e.requestId)) bytes += e.encodedDataLength; });
   await page.addInitScript(() => {
     window.paints = [];
     new PerformanceObserver((list) => {
@@ -93,8 +95,24 @@ async function firstVisit(browser, url) {
   await page.waitForFunction(() => document.fonts.status === 'loaded' && window.paints.length > 0);
   await pause(500);
   const paint = await page.evaluate(() => Math.max(...window.paints));
-  await context.close();
-  return { paint, bytes, sizes };
+  return { page, paint, bytes };
+}
+
+// A first visit (a new context: an empty cache and empty storage), then a
+// later one in a new tab once the first has gone, as a player comes back;
+// the game's later visit waits until its worker keeps the whole version.
+async function firstAndLater(browser, url) {
+  const context = await browser.newContext({ viewport: { width: 1024, height: 768 } });
+  try {
+    const first = await visit(context, url);
+    await first.page.waitForFunction(async () => !document.querySelector('base')
+      || (await caches.keys()).length === 1, null, { timeout: 30000 });
+    await first.page.close();
+    const later = await visit(context, url);
+    return { first: first.paint, later: later.paint, bytes: first.bytes };
+  } finally {
+    await context.close();
+  }
 }
 
 function stats(values) {
@@ -123,55 +141,65 @@ async function idleCpu(browser, url) {
   return { seconds: idleSeconds, taskMs: (after.task - before.task) * 1000, scriptMs: (after.script - before.script) * 1000 };
 }
 
+// Each file of the site, and its .br where the build wrote one.
 function fileSizes() {
   const out = {};
-  const files = readdirSync(site, { recursive: true }).filter((name) => statSync(path.join(site, name)).isFile()).sort();
-  for (const name of files) {
-    const data = readFileSync(path.join(site, name));
-    out[name] = { raw: statSync(path.join(site, name)).size, gzip: gzipSync(data, { level: 9 }).length };
-  }
+  const size = (name) => statSync(path.join(site, name), { throwIfNoEntry: false })?.size;
+  const files = readdirSync(site, { recursive: true })
+    .filter((name) => !/\.(br|gz)$/.test(name) && statSync(path.join(site, name)).isFile()).sort();
+  for (const name of files) out[name] = { raw: size(name), br: size(`${name}.br`) };
   return out;
 }
 
 const folder = servedFolder();
-const { server, url } = await serve(folder);
+const host = await serve(folder, { compressed: true });
+const plain = await serve(folder, { compressed: false });
 const browser = await launchBrowser();
 try {
   // One visit each first, so that the disk cache of the machine is warm.
-  await firstVisit(browser, url + 'bare.html');
-  await firstVisit(browser, url);
-  const game = [];
-  const bare = [];
-  let transfer = null;
+  const plainVisit = await firstAndLater(browser, plain.url);
+  await firstAndLater(browser, host.url + 'bare.html');
+  const samples = { game: { first: [], later: [] }, bare: { first: [], later: [] } };
+  let bytes = 0;
   for (let i = 0; i < rounds; i++) {
-    bare.push((await firstVisit(browser, url + 'bare.html')).paint);
-    const visit = await firstVisit(browser, url);
-    game.push(visit.paint);
-    transfer = { bytes: visit.bytes, files: visit.sizes };
+    const order = i % 2 === 0 ? ['bare', 'game'] : ['game', 'bare'];
+    for (const which of order) {
+      const visits = await firstAndLater(browser, which === 'game' ? host.url : host.url + 'bare.html');
+      samples[which].first.push(visits.first);
+      samples[which].later.push(visits.later);
+      if (which === 'game') bytes = visits.bytes;
+    }
   }
+  const figures = (which) => ({ first: stats(samples[which].first), later: stats(samples[which].later) });
   const result = {
     chromium: await browser.version(),
     rounds,
-    firstPaintMs: { game: stats(game), bare: stats(bare) },
-    ratio: stats(game).median / stats(bare).median,
-    firstVisitBytes: transfer.bytes,
-    transferred: transfer.files,
+    firstPaintMs: { game: figures('game'), bare: figures('bare') },
+    ratio: {
+      first: stats(samples.game.first).median / stats(samples.bare.first).median,
+      later: stats(samples.game.later).median / stats(samples.bare.later).median,
+    },
+    firstVisitBytes: { compressed: bytes, plain: plainVisit.bytes },
     files: fileSizes(),
-    idle: await idleCpu(browser, url),
+    idle: await idleCpu(browser, host.url),
   };
   const ms = (s) => `${s.min.toFixed(0)} / ${s.median.toFixed(0)} / ${s.max.toFixed(0)} ms`;
-  console.log(`chromium ${result.chromium}, ${rounds} first visits each (min / median / max)`);
-  console.log(`  title window painted: ${ms(result.firstPaintMs.game)}`);
-  console.log(`  bare page painted:    ${ms(result.firstPaintMs.bare)}`);
-  console.log(`  ratio of the medians: ${result.ratio.toFixed(2)}`);
-  console.log(`  first visit transfers ${result.firstVisitBytes} bytes:`);
-  for (const [name, size] of Object.entries(result.transferred)) console.log(`    ${name}: ${size}`);
-  for (const [name, size] of Object.entries(result.files)) console.log(`  ${name}: ${size.raw} bytes, ${size.gzip} gzipped`);
+  console.log(`chromium ${result.chromium}, ${rounds} rounds, alternating (min / median / max)`);
+  for (const when of ['first', 'later']) {
+    console.log(`  ${when} visit: title window painted ${ms(result.firstPaintMs.game[when])}, ` +
+      `bare page ${ms(result.firstPaintMs.bare[when])}, ratio of the medians ${result.ratio[when].toFixed(2)}`);
+  }
+  console.log(`  a first visit transfers ${result.firstVisitBytes.compressed} bytes compressed, ` +
+    `${result.firstVisitBytes.plain} from a plain server`);
+  for (const [name, size] of Object.entries(result.files)) {
+    console.log(`  ${name}: ${size.raw} bytes${size.br ? `, ${size.br} as .br` : ''}`);
+  }
   console.log(`  idle ${result.idle.seconds} s at the opening question: main-thread tasks ${result.idle.taskMs.toFixed(1)} ms, ` +
     `script ${result.idle.scriptMs.toFixed(1)} ms`);
   if (jsonFile) writeFileSync(jsonFile, JSON.stringify(result, null, 2));
 } finally {
   await browser.close();
-  server.kill();
+  host.server.kill();
+  plain.server.kill();
   rmSync(folder, { recursive: true, force: true });
 }
