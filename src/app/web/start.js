@@ -8,14 +8,29 @@
 'use strict';
 
 (() => {
-  // A start that cannot go on, with what the player is to be told.
-  class CannotStart extends Error {}
+  // A start that cannot go on, with what the player is to be told: a text
+  // of the page, whose {name}s stand for values[name].
+  class CannotStart extends Error {
+    constructor(text, values = {}) {
+      super(text);
+      this.values = values;
+    }
+  }
 
   const embedded = window.top !== window;
 
-  function cannotStart(reason) {
-    const text = reason instanceof CannotStart ? reason.message
-      : `もちたまが止まりました（${reason && reason.message ? reason.message : String(reason)}）。`;
+  // The page's words in the player's language (desktop/words.js); Japanese
+  // until they have come, or when they cannot.
+  let words = (text, values = {}) => text.replace(/\{(\w+)\}/g, (whole, name) => (name in values ? values[name] : whole));
+  const wordsCame = import('./desktop/words.js').then((module) => {
+    words = module.words;
+    module.speakLanguage();
+  }, () => {});
+
+  async function cannotStart(reason) {
+    await wordsCame;
+    const text = reason instanceof CannotStart ? words(reason.message, reason.values)
+      : words('もちたまが止まりました（{why}）。', { why: reason && reason.message ? reason.message : String(reason) });
     document.body.dataset.game = 'failed';
     const screen = document.getElementById('screen');
     screen.textContent = '';
@@ -31,15 +46,15 @@
     const again = document.createElement('button');
     again.type = 'button';
     again.className = 'button';
-    again.textContent = '再読み込み';
+    again.textContent = words('再読み込み');
     again.addEventListener('click', () => location.reload());
     notice.append(again);
     screen.append(notice);
   }
 
   function missing(file, why) {
-    return new CannotStart(`ファイル「${file}」を読み込めませんでした（${why}）。\n` +
-      'サイトのファイルが欠けているか、接続が切れています。');
+    return new CannotStart('ファイル「{file}」を読み込めませんでした（{why}）。\n' +
+      'サイトのファイルが欠けているか、接続が切れています。', { file, why });
   }
 
   // Compiled from the download as it arrives where the server names the
@@ -59,8 +74,8 @@
       }
       return await WebAssembly.compile(await response.arrayBuffer());
     } catch (error) {
-      throw new CannotStart(`ファイル「mochitama.wasm」が壊れています（${error.message}）。\n` +
-        'サイトのファイルが途中で切れているか、別のものに置き換わっています。');
+      throw new CannotStart('ファイル「{file}」が壊れています（{why}）。\n' +
+        'サイトのファイルが途中で切れているか、別のものに置き換わっています。', { file: 'mochitama.wasm', why: error.message });
     }
   }
 
@@ -81,7 +96,7 @@
         return missing(file, fetchError.message);
       }
     }
-    return new CannotStart(`ページのスクリプトを読み込めませんでした（${error}）。`);
+    return new CannotStart('ページのスクリプトを読み込めませんでした（{why}）。', { why: error });
   }
 
   function desktopModules() {
