@@ -123,6 +123,10 @@ def js_module(table):
             f"export const english = Object.freeze({json_table(table)});\n")
 
 
+# Japanese in the sources that no player reads: the font faces the design
+# names, which the backends map to fonts.
+NOT_TEXTS = {"ＭＳ ゴシック", "ＭＳ Ｐゴシック"}
+
 # A Japanese text in a source file: a string literal holding Japanese.
 LITERAL = re.compile(r"""(?:"((?:[^"\\\n]|\\.)*)"|'((?:[^'\\\n]|\\.)*)')""")
 
@@ -131,7 +135,7 @@ def source_texts(path):
     texts = set()
     for match in LITERAL.finditer(Path(path).read_text(encoding="utf-8")):
         text = match.group(1) if match.group(1) is not None else match.group(2)
-        if JAPANESE.search(text):
+        if JAPANESE.search(text) and text not in NOT_TEXTS:
             texts.add(re.sub(r"\\(.)", lambda m: ESCAPES.get(m.group(1), m.group(1)), text))
     return texts
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/form.h"
+
 namespace qt_backend {
 
 namespace {

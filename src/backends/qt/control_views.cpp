@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/form.h"
 #include "qt/core_calls.h"
 #include "qt/fonts.h"
 #include "qt/units.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "qt/accessibility.h"
+#include "qt/fit_check.h"
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
 #include "qt/qt_form_peer.h"
@@ -35,6 +36,7 @@ QtServices::QtServices(Identity identity)
       })) {
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();
+    installFitCheckWhenAsked();
 }
 
 QtServices::~QtServices() = default;
