@@ -3,26 +3,23 @@
 // by the site, wins from the next start. The game's first box and the page's
 // own frame speak the chosen language.
 import assert from 'node:assert/strict';
-import { readdirSync } from 'node:fs';
-import path from 'node:path';
-import { pathToFileURL } from 'node:url';
 import { test } from 'node:test';
 
-import { SITE, VIEWPORT, WELCOME_BOX, openGame } from './support/browser.mjs';
+import { VIEWPORT, WELCOME_BOX, openGame, siteEnglish } from './support/browser.mjs';
 import { servedBrowser } from './support/session.mjs';
 
 const browser = servedBrowser();
-const [version] = readdirSync(path.join(SITE, 'v'));
-const { english } = await import(pathToFileURL(path.join(SITE, 'v', version, 'desktop', 'english.js')).href);
+const english = await siteEnglish();
 
 function browserLanguages(tags) {
   return [`Object.defineProperty(Navigator.prototype, 'languages', { get: () => ${JSON.stringify(tags)} });`];
 }
 
+// The language of the page, once its first box is up in that language.
 async function spoken(game) {
+  await game.page.waitForFunction(() => document.querySelector('[role="alertdialog"]') !== null, null, { timeout: 30000 });
   const lang = await game.page.evaluate(() => document.documentElement.lang);
-  const box = lang === 'en' ? english[WELCOME_BOX] : WELCOME_BOX;
-  await game.box(box).waitFor({ timeout: 30000 });
+  await game.box(lang === 'en' ? english[WELCOME_BOX] : WELCOME_BOX).waitFor({ timeout: 30000 });
   return lang;
 }
 
