@@ -3,7 +3,8 @@
 the Japanese texts) and writes it as what the programs compile in:
 
     tools/po_table.py --cpp po/en.po OUT.h     a sorted C++ table, platform::translations
-    tools/po_table.py --json po/en.po OUT.json  {japanese: english}, for the web page's own texts
+    tools/po_table.py --json po/en.po OUT.json  {japanese: english}
+    tools/po_table.py --js po/en.po OUT.js      the same as a module of the web page, `english`
     tools/po_table.py --missing po/en.po FILE...  the Japanese texts in FILEs the catalogue lacks
 
 Entries marked fuzzy and entries with an empty msgstr are not translations:
@@ -113,6 +114,19 @@ def cpp_table(table):
     return "\n".join(lines)
 
 
+def json_table(table):
+    return json.dumps(table, ensure_ascii=False, sort_keys=True, indent=1)
+
+
+def js_module(table):
+    return ("// Written by the build from po/en.po (tools/po_table.py). Change the catalogue, not this file.\n"
+            f"export const english = Object.freeze({json_table(table)});\n")
+
+
+# Japanese in the sources that no player reads: the font faces the design
+# names, which the backends map to fonts.
+NOT_TEXTS = {"ＭＳ ゴシック", "ＭＳ Ｐゴシック"}
+
 # A Japanese text in a source file: a string literal holding Japanese.
 LITERAL = re.compile(r"""(?:"((?:[^"\\\n]|\\.)*)"|'((?:[^'\\\n]|\\.)*)')""")
 
@@ -121,7 +135,7 @@ def source_texts(path):
     texts = set()
     for match in LITERAL.finditer(Path(path).read_text(encoding="utf-8")):
         text = match.group(1) if match.group(1) is not None else match.group(2)
-        if JAPANESE.search(text):
+        if JAPANESE.search(text) and text not in NOT_TEXTS:
             texts.add(re.sub(r"\\(.)", lambda m: ESCAPES.get(m.group(1), m.group(1)), text))
     return texts
 
@@ -139,7 +153,10 @@ def main(argv):
             write_if_changed(argv[2], cpp_table(translations(argv[1])))
             return 0
         if len(argv) == 3 and argv[0] == "--json":
-            write_if_changed(argv[2], json.dumps(translations(argv[1]), ensure_ascii=False, sort_keys=True, indent=1))
+            write_if_changed(argv[2], json_table(translations(argv[1])))
+            return 0
+        if len(argv) == 3 and argv[0] == "--js":
+            write_if_changed(argv[2], js_module(translations(argv[1])))
             return 0
         if len(argv) >= 2 and argv[0] == "--missing":
             table = translations(argv[1])

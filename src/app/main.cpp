@@ -3,11 +3,13 @@
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/window_icon.h"
+#include "platform/language.h"
 #include "qt/fonts.h"
 #include "qt/qt_services.h"
 #include "qt/window_system.h"
@@ -25,6 +27,15 @@ std::string shellQuoted(const std::string& path) {
     std::string quoted = "'";
     for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// The player's language, as gettext chooses it from the environment.
+platform::Language playersLanguage() {
+    return platform::languageOfList(platform::languagesOfEnvironment([](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        if (value == nullptr) return std::nullopt;
+        return std::string(value);
+    }));
 }
 
 // Who the program is, for the desktop: its name and its icon.
@@ -70,6 +81,7 @@ int main(int argc, char** argv) {
     qt_backend::installJapaneseFonts();
 
     qt_backend::QtServices services(me);
+    services.setLanguage(playersLanguage());
     const std::unique_ptr<game::Game> game = game::NewGame(services);
     game->runtime().dispatch([&] { game::Main(*game); });
     return QApplication::exec();

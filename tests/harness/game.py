@@ -42,6 +42,8 @@ class Game:
                 f.write(ini)
         self.log_path = os.path.join(self.dir, "program-output.txt")
         self.env = dict(desktop.env if desktop is not None else os.environ)
+        # The game in Japanese, its own language, whatever the tester's locale.
+        self.env["LANGUAGE"] = "ja"
         self.runtime_dir = None
         if home is not None:
             self.runtime_dir = os.path.join(home, "runtime")

@@ -34,6 +34,15 @@ add_custom_command(OUTPUT ${contract_dir}/contract.js ${contract_dir}/contract.c
   COMMENT "Writing what the page shares with the program, from page.h"
   VERBATIM)
 
+# The page's own words in English, beside the contract: the program has the
+# same catalogue compiled in.
+add_custom_command(OUTPUT ${contract_dir}/english.js
+  COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/po_table.py --js ${PROJECT_SOURCE_DIR}/po/en.po
+          ${contract_dir}/english.js
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/po_table.py ${PROJECT_SOURCE_DIR}/po/en.po
+  COMMENT "Writing the page's English from po/en.po"
+  VERBATIM)
+
 # The icon as the window's title bar shows it, and as PNGs for installing the
 # page, drawn by the game's own icon renderer (tools/render_icon.cpp; a
 # desktop test keeps them so).
@@ -60,7 +69,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site.stamp
           --program ${program_dir} --fonts ${MOCHITAMA_WEB_FONTS_DIR} --icons ${icons_dir}
   COMMAND ${CMAKE_COMMAND} -E touch ${PROJECT_BINARY_DIR}/site.stamp
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/web_site.py ${shell_sources} ${page_sources}
-          ${contract_dir}/contract.js ${contract_dir}/contract.css
+          ${contract_dir}/contract.js ${contract_dir}/contract.css ${contract_dir}/english.js
           ${icons_dir}/mochitama.svg ${icons_dir}/mochitama-192.png ${icons_dir}/mochitama-512.png
           ${mochitama_web_fonts_outputs} mochitama
   COMMENT "Putting the site together in ${MOCHITAMA_SITE_DIR}"

@@ -8,14 +8,30 @@
 'use strict';
 
 (() => {
-  // A start that cannot go on, with what the player is to be told.
-  class CannotStart extends Error {}
+  // A start that cannot go on, with what the player is to be told: lines
+  // of the page's own texts, whose {name}s stand for values[name].
+  class CannotStart extends Error {
+    constructor(lines, values = {}) {
+      super(lines.join('\n'));
+      this.lines = lines;
+      this.values = values;
+    }
+  }
 
   const embedded = window.top !== window;
 
-  function cannotStart(reason) {
-    const text = reason instanceof CannotStart ? reason.message
-      : `もちたまが止まりました（${reason && reason.message ? reason.message : String(reason)}）。`;
+  // The page's words in the player's language (desktop/words.js); Japanese
+  // until they have come, or when they cannot.
+  let words = (text, values = {}) => text.replace(/\{(\w+)\}/g, (whole, name) => (name in values ? values[name] : whole));
+  const wordsCame = import('./desktop/words.js').then((module) => {
+    words = module.words;
+    module.speakLanguage();
+  }, () => {});
+
+  async function cannotStart(reason) {
+    await wordsCame;
+    const lines = reason instanceof CannotStart ? reason.lines.map((line) => words(line, reason.values))
+      : [words('もちたまが止まりました（{why}）。', { why: reason && reason.message ? reason.message : String(reason) })];
     document.body.dataset.game = 'failed';
     const screen = document.getElementById('screen');
     screen.textContent = '';
@@ -23,7 +39,7 @@
     const notice = document.createElement('section');
     notice.className = 'ended';
     notice.setAttribute('role', 'alert');
-    for (const line of text.split('\n')) {
+    for (const line of lines) {
       const p = document.createElement('p');
       p.textContent = line;
       notice.append(p);
@@ -31,15 +47,15 @@
     const again = document.createElement('button');
     again.type = 'button';
     again.className = 'button';
-    again.textContent = '再読み込み';
+    again.textContent = words('再読み込み');
     again.addEventListener('click', () => location.reload());
     notice.append(again);
     screen.append(notice);
   }
 
   function missing(file, why) {
-    return new CannotStart(`ファイル「${file}」を読み込めませんでした（${why}）。\n` +
-      'サイトのファイルが欠けているか、接続が切れています。');
+    return new CannotStart(['ファイル「{file}」を読み込めませんでした（{why}）。',
+      'サイトのファイルが欠けているか、接続が切れています。'], { file, why });
   }
 
   // Compiled from the download as it arrives where the server names the
@@ -59,16 +75,16 @@
       }
       return await WebAssembly.compile(await response.arrayBuffer());
     } catch (error) {
-      throw new CannotStart(`ファイル「mochitama.wasm」が壊れています（${error.message}）。\n` +
-        'サイトのファイルが途中で切れているか、別のものに置き換わっています。');
+      throw new CannotStart(['ファイル「{file}」が壊れています（{why}）。',
+        'サイトのファイルが途中で切れているか、別のものに置き換わっています。'], { file: 'mochitama.wasm', why: error.message });
     }
   }
 
   const storageRefused = new CannotStart(embedded
-    ? 'このページは他のサイトの中に埋め込まれていて、ブラウザがそこでの記録の保存を許していません。\n' +
-      'もちたまのページを直接開いてください。'
-    : 'このブラウザは、このサイトに記録の保存を許していません。\n' +
-      'サイトデータの保存を許すか、ふつうのウィンドウで開いてください。');
+    ? ['このページは他のサイトの中に埋め込まれていて、ブラウザがそこでの記録の保存を許していません。',
+      'もちたまのページを直接開いてください。']
+    : ['このブラウザは、このサイトに記録の保存を許していません。',
+      'サイトデータの保存を許すか、ふつうのウィンドウで開いてください。']);
 
   // Which of these files the browser could not load, and why; the browser
   // does not tell a script's loader.
@@ -81,7 +97,7 @@
         return missing(file, fetchError.message);
       }
     }
-    return new CannotStart(`ページのスクリプトを読み込めませんでした（${error}）。`);
+    return new CannotStart(['ページのスクリプトを読み込めませんでした（{why}）。'], { why: error });
   }
 
   function desktopModules() {
@@ -110,14 +126,14 @@
   function start() {
     document.body.dataset.game = 'loading';
     if (location.protocol === 'file:') {
-      throw new CannotStart('ファイルを直接開いたページ（file://）では、ブラウザがプログラムの読み込みを許しません。\n' +
-        'ウェブサーバーから開いてください。たとえば、このフォルダで\n' +
-        'python3 -m http.server 8000 --bind 127.0.0.1\n' +
-        'を実行してから、http://127.0.0.1:8000/ を開きます。');
+      throw new CannotStart(['ファイルを直接開いたページ（file://）では、ブラウザがプログラムの読み込みを許しません。',
+        'ウェブサーバーから開いてください。たとえば、このフォルダで',
+        'python3 -m http.server 8000 --bind 127.0.0.1',
+        'を実行してから、http://127.0.0.1:8000/ を開きます。']);
     }
     if (typeof WebAssembly !== 'object') {
-      throw new CannotStart('このブラウザでは WebAssembly が使えません（切られているか、対応していません）。\n' +
-        'もちたまは WebAssembly で動きます。使えるようにしてから、もう一度開いてください。');
+      throw new CannotStart(['このブラウザでは WebAssembly が使えません（切られているか、対応していません）。',
+        'もちたまは WebAssembly で動きます。使えるようにしてから、もう一度開いてください。']);
     }
     const program = compileProgram();
     const recordStore = import('./desktop/early.js').then(({ beginEarly }) => beginEarly().store)

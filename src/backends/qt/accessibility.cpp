@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/form.h"
+
 namespace qt_backend {
 
 namespace {
@@ -21,7 +23,7 @@ constexpr char kReadingRole[] = "mochitamaReadingRole";
 constexpr char kReadingIndex[] = "mochitamaReadingIndex";
 
 QString blankEntryName(const platform::Menu& menu) {
-    return menu.parent() == nullptr ? QStringLiteral("空白のメニュー") : QStringLiteral("空白の項目");
+    return QString::fromStdString(menu.form().inPlayersLanguage(menu.parent() == nullptr ? "空白のメニュー" : "空白の項目"));
 }
 
 // The menu bar or the menu that shows the action.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/form.h"
 #include "qt/core_calls.h"
 #include "qt/fonts.h"
 #include "qt/units.h"
@@ -31,7 +32,8 @@ private:
         label()->setText(QString::fromStdString(control_.caption()));
         // An empty label is still where messages appear; a reader that finds
         // it should be able to say what it is.
-        label()->setAccessibleDescription(control_.caption().empty() ? QStringLiteral("メッセージ") : QString());
+        label()->setAccessibleDescription(
+            control_.caption().empty() ? QString::fromStdString(control_.form().inPlayersLanguage("メッセージ")) : QString());
     }
     void applyColours() override {
         QPalette palette = widget_->palette();

@@ -81,7 +81,11 @@ QString boxText(const std::string& text) {
     return out;
 }
 
-QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* owner, QMargins frame) {
+QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* owner, QMargins frame,
+                             platform::Language language) {
+    const auto word = [language](const char* japanese) {
+        return QString::fromStdString(platform::inLanguage(language, japanese));
+    };
     auto* box = new CentredMessageBox(qtIcon(request.icon), boxText(request.title), boxText(request.prompt), owner,
                                       frame);
     box->setWindowModality(Qt::ApplicationModal);
@@ -90,8 +94,8 @@ QMessageBox* buildMessageBox(const platform::MsgBoxRequest& request, QWidget* ow
     makeRoomForTitle(box, box->windowTitle());
     box->setTextFormat(Qt::PlainText);
     if (request.buttons == platform::MsgButtons::YesNo) {
-        QPushButton* yes = box->addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box->addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        QPushButton* yes = box->addButton(word("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box->addButton(word("いいえ(&N)"), QMessageBox::NoRole);
         yes->setObjectName(QStringLiteral("yes"));
         no->setObjectName(QStringLiteral("no"));
         box->setDefaultButton(request.defaultIsNo ? no : yes);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "qt/accessibility.h"
+#include "qt/fit_check.h"
 #include "qt/instance_lock.h"
 #include "qt/message_box.h"
 #include "qt/qt_form_peer.h"
@@ -35,6 +36,7 @@ QtServices::QtServices(Identity identity)
       })) {
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();
+    installFitCheckWhenAsked();
 }
 
 QtServices::~QtServices() = default;
@@ -47,7 +49,7 @@ platform::MsgResult QtServices::MsgBox(const platform::MsgBoxRequest& request) {
     // Heap and guarded: the box's parent window may be unloaded by a timer
     // while the box is open, taking the box with it.
     QWidget* owner = shownWindows_.dialogParent();
-    QPointer<QMessageBox> box = buildMessageBox(request, owner, frames_.expected(owner));
+    QPointer<QMessageBox> box = buildMessageBox(request, owner, frames_.expected(owner), language());
     // The frame is noted while the box is still up: once the box is answered
     // the window manager takes the frame away in its own time.
     unsigned long frame = 0;

@@ -88,6 +88,7 @@ EM_JS(int, js_screenWidth, (), { return Module.desktop.screenWidth(); });
 EM_JS(int, js_screenHeight, (), { return Module.desktop.screenHeight(); });
 EM_JS(double, js_secondsSinceMidnight, (), { return Module.desktop.secondsSinceMidnight(); });
 EM_JS(double, js_entropy, (), { return Module.desktop.entropy(); });
+EM_JS(int, js_speaksEnglish, (), { return Module.desktop.speaksEnglish() ? 1 : 0; });
 EM_ASYNC_JS(int, js_takeGuard, (const char* name), { return await Module.desktop.takeGuard(UTF8ToString(name)); });
 EM_JS(void, js_showEnded, (int status), { Module.desktop.showEnded(status); });
 EM_ASYNC_JS(void, js_park, (), { await Module.desktop.park(); });
@@ -163,6 +164,7 @@ int screenWidth() { return js_screenWidth(); }
 int screenHeight() { return js_screenHeight(); }
 double secondsSinceMidnight() { return js_secondsSinceMidnight(); }
 double entropy() { return js_entropy(); }
+bool speaksEnglish() { return js_speaksEnglish() != 0; }
 Guard takeGuard(const std::string& name) { return static_cast<Guard>(js_takeGuard(name.c_str())); }
 int openStorage(const std::string& directory) { return mochitama_open_storage(directory.c_str()); }
 void showEnded(int status) { js_showEnded(status); }

@@ -4,10 +4,10 @@
 // name.
 import assert from 'node:assert/strict';
 import { mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { existsSync } from 'node:fs';
+import { existsSync, readdirSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import { BROWSER, launchBrowser } from './driver.mjs';
 import { recorderScript } from './recorder.mjs';
@@ -28,7 +28,7 @@ export const NO = 'いいえ(N)';
 export const CLOSE = '閉じる';
 export const BLANK_MENU = '空白のメニュー';
 export const BLANK_ITEM = '空白の項目';
-export const ENDED_TEXT = 'もちたまは終了しました';
+export const ENDED_TEXT = 'もちたまは終了しました。';
 export const RESTART = 'もう一度はじめる';
 // What the Exit button says to the first five clicks of the chase.
 export const CHASE_REMARKS = ['だめだめ', 'でもねぇ', 'うひひ', 'はぁと', '退散なり～'];
@@ -142,10 +142,17 @@ export async function storeRecordFile(context, url, bytes) {
   }
 }
 
+// The site's English, {japanese: english}, as the page has it.
+export async function siteEnglish() {
+  const [version] = readdirSync(path.join(SITE, 'v'));
+  return (await import(pathToFileURL(path.join(SITE, 'v', version, 'desktop', 'english.js')).href)).english;
+}
+
 export class Game {
   constructor(page, url) {
     this.page = page;
     this.url = url;
+    this.words = {};
     this.errors = [];
     this.console = [];
     page.setDefaultTimeout(STEP_MS);
@@ -155,6 +162,23 @@ export class Game {
 
   async load() {
     await this.page.goto(this.url);
+  }
+
+  // ---- the game's language: Japanese, unless told its English.
+  speak(english) {
+    this.words = english;
+  }
+
+  // A text as the game shows it: the Japanese (lines joined by \n as a box
+  // shows them), or its English.
+  say(japanese) {
+    const english = this.words[japanese.replaceAll('\n', '\r\n')] || this.words[japanese];
+    return english === undefined ? japanese : english.replaceAll('\r\n', '\n');
+  }
+
+  // A menu's or a button's name from its caption: "降参(&C)" is 降参(C).
+  shown(caption) {
+    return this.say(caption).replace(/&(.)/g, '$1');
   }
 
   // A new run of the game in the same tab (the recorder starts afresh).
@@ -210,7 +234,7 @@ export class Game {
   }
 
   async closeWindow(name) {
-    await this.button(name, CLOSE).click();
+    await this.button(name, this.say(CLOSE)).click();
   }
 
   // Opens the top-level menu `top` of the window and chooses `item`.

@@ -14,17 +14,18 @@ if (!['chromium', 'firefox'].includes(BROWSER)) throw new Error(`MOCHITAMA_BROWS
 
 export const DEFAULT_TIMEOUT_MS = 15000;
 
-// Never a browser of puppeteer's own: Debian's, by its path.
+// Never a browser of puppeteer's own: Debian's, by its path. The browsers
+// prefer Japanese, the game's own language; a test of English says so.
 function launchOptions(userDataDir) {
   const options = { headless: true, defaultViewport: null, userDataDir };
   if (BROWSER === 'firefox') {
     if (!existsSync(FIREFOX)) throw new Error(`no Firefox at ${FIREFOX} (apt-get install firefox-esr, or set MOCHITAMA_FIREFOX)`);
-    return { ...options, browser: 'firefox', executablePath: FIREFOX };
+    return { ...options, browser: 'firefox', executablePath: FIREFOX, extraPrefsFirefox: { 'intl.accept_languages': 'ja' } };
   }
   if (!existsSync(CHROMIUM)) throw new Error(`no chromium at ${CHROMIUM} (apt-get install chromium, or set MOCHITAMA_CHROMIUM)`);
   // Chromium's sandbox refuses to start as root.
   const asRoot = typeof process.getuid === 'function' && process.getuid() === 0;
-  return { ...options, browser: 'chrome', executablePath: CHROMIUM, args: asRoot ? ['--no-sandbox'] : [] };
+  return { ...options, browser: 'chrome', executablePath: CHROMIUM, args: ['--accept-lang=ja', ...(asRoot ? ['--no-sandbox'] : [])] };
 }
 
 // A browser; `userDataDir` keeps its profile (made when missing), else a

@@ -8,6 +8,7 @@ import { push } from './queue.js';
 import { focusWindow } from './focus.js';
 import { activeShownWindow, nextLayer } from './windows.js';
 import { drag, onScreen, screenHeight, screenWidth, whenScreenChanges } from './screen.js';
+import { words } from './words.js';
 
 const boxes = []; // open message boxes, the top one last
 
@@ -35,7 +36,7 @@ function boxTitleBar(title) {
   });
   const caption = element('span', 'caption');
   caption.textContent = title;
-  const close = element('button', 'close', { 'aria-label': '閉じる', tabindex: '-1' });
+  const close = element('button', 'close', { 'aria-label': words('閉じる'), tabindex: '-1' });
   bar.append(caption, close);
   return { bar, close };
 }
@@ -71,8 +72,8 @@ export function openBox(id, title, text, icon, yesNo, defaultIsNo) {
   };
   let preferred;
   if (yesNo) {
-    const yes = addButton('はい(&Y)', BoxAnswer.Yes);
-    const no = addButton('いいえ(&N)', BoxAnswer.No);
+    const yes = addButton(words('はい(&Y)'), BoxAnswer.Yes);
+    const no = addButton(words('いいえ(&N)'), BoxAnswer.No);
     preferred = defaultIsNo ? no : yes;
   } else {
     preferred = addButton('OK', BoxAnswer.Ok);

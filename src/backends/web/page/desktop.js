@@ -4,6 +4,7 @@
 import { closeBox, openBox } from './boxes.js';
 import { addControl, setControlAlignment, setControlColors, setControlFont, setControlOrder, setControlPlace,
   setControlShown, setControlText } from './controls.js';
+import { returnFocusToGame } from './focus.js';
 import { offerKeyboard } from './keyboard.js';
 import { listenToKeys, queueEscape } from './keys.js';
 import { addMenu, closeMenuUnlessInside, setMenu } from './menus.js';
@@ -14,10 +15,12 @@ import { closeWindow, hideWindow, layoutWindow, moveWindow, openWindow, paint, p
 import { measure, screenHeight, screenWidth } from './screen.js';
 import { takeGuard } from './guard.js';
 import { entropy, park, secondsSinceMidnight, showEnded } from './world.js';
+import { offerLanguageSwitch, speaksEnglish } from './words.js';
 
 measure();
 listenToKeys();
 offerKeyboard();
+offerLanguageSwitch(returnFocusToGame);
 document.addEventListener('pointerdown', (e) => closeMenuUnlessInside(e.target));
 
 export const desktop = Object.freeze({
@@ -27,5 +30,5 @@ export const desktop = Object.freeze({
   addControl, setControlText, setControlShown, setControlColors, setControlFont, setControlAlignment,
   setControlPlace, setControlOrder,
   addMenu, setMenu, setTimer, openBox, closeBox,
-  screenWidth, screenHeight, secondsSinceMidnight, entropy, takeGuard, showEnded, park,
+  screenWidth, screenHeight, secondsSinceMidnight, entropy, speaksEnglish, takeGuard, showEnded, park,
 });

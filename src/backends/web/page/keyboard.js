@@ -8,6 +8,7 @@ import { element } from './dom.js';
 import { returnFocusToGame } from './focus.js';
 import { pressKey } from './keys.js';
 import { reserveBelow } from './screen.js';
+import { words } from './words.js';
 
 // As printed on the keys: [label, key, keyCode].
 const letter = (c) => [c, c.toLowerCase(), c.charCodeAt(0)];
@@ -62,8 +63,8 @@ function build() {
   const bar = element('div', 'pagebar', { id: 'pagebar' });
   const toggle = element('button', 'keyboard-toggle', { type: 'button', 'aria-expanded': 'false',
     'aria-controls': 'keyboard' });
-  toggle.textContent = 'キーボード';
-  const keys = element('div', 'keyboard', { id: 'keyboard', role: 'group', 'aria-label': 'キーボード' });
+  toggle.textContent = words('キーボード');
+  const keys = element('div', 'keyboard', { id: 'keyboard', role: 'group', 'aria-label': words('キーボード') });
   keys.hidden = true;
   for (const row of ROWS) {
     const line = element('div', 'keyrow');

@@ -6,6 +6,7 @@ import { element, nameWithoutMnemonic, noScroll, setMnemonicText } from './dom.j
 import { push, pushStep } from './queue.js';
 import { keepFocus } from './focus.js';
 import { later, raise, windowOf } from './windows.js';
+import { words } from './words.js';
 
 const menus = new Map(); // menu id → menu
 let openMenu = null; // the top-level menu whose popup is down
@@ -75,7 +76,7 @@ export function setMenu(id, caption, visible, enabled, separator) {
     if (caption === '') {
       e.textContent = menu.parent ? '' : '\u3000\u3000';
       e.classList.add('blank');
-      e.setAttribute('aria-label', menu.parent ? '空白の項目' : '空白のメニュー');
+      e.setAttribute('aria-label', words(menu.parent ? '空白の項目' : '空白のメニュー'));
       menu.mnemonic = '';
     } else {
       menu.mnemonic = setMnemonicText(e, caption);

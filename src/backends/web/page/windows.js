@@ -9,6 +9,7 @@ import { focusWindow, keepFocus } from './focus.js';
 import { closeMenuOf, forgetMenusOf } from './menus.js';
 import { push } from './queue.js';
 import { drag, onScreen, whenScreenChanges } from './screen.js';
+import { words } from './words.js';
 
 const windows = new Map(); // form id → window
 let activeWindow = null;
@@ -77,7 +78,7 @@ function buildTitleBar(win, icon) {
   win.captionElement = element('span', 'caption');
   bar.append(win.captionElement);
   // Reachable with Tab too: the browser keeps Alt+F4 for itself.
-  const close = element('button', 'close', { 'aria-label': '閉じる', type: 'button' });
+  const close = element('button', 'close', { 'aria-label': words('閉じる'), type: 'button' });
   win.closeBox = close;
   close.addEventListener('click', () => push(EventKind.Close, win.id));
   close.addEventListener('pointerdown', (e) => e.stopPropagation());
@@ -112,7 +113,7 @@ export function openWindow(id, name, framed, icon, font) {
   section.tabIndex = -1;
   const win = { id, name, element: section, pending: [], shown: false, left: 0, top: 0, menus: [], buttons: [] };
   win.titleBar = buildTitleBar(win, icon);
-  win.menuBar = element('div', 'menubar', { role: 'menubar', 'aria-label': 'メニュー バー' });
+  win.menuBar = element('div', 'menubar', { role: 'menubar', 'aria-label': words('メニュー バー') });
   win.client = element('div', 'client', { id: `client-${id}` });
   win.client.style.fontFamily = font;
   nameWindow(win, '');

@@ -6,6 +6,7 @@ import { releaseGuards } from './guard.js';
 import { endQueue } from './queue.js';
 import { stopAllTimers } from './timers.js';
 import { closeAllWindows } from './windows.js';
+import { words } from './words.js';
 
 export function secondsSinceMidnight() {
   const d = new Date();
@@ -24,9 +25,9 @@ export function showEnded() {
   releaseGuards();
   const notice = element('section', 'ended', { role: 'status' });
   const text = element('p');
-  text.textContent = 'もちたまは終了しました。';
+  text.textContent = words('もちたまは終了しました。');
   const again = element('button', 'button', { type: 'button' });
-  again.textContent = 'もう一度はじめる';
+  again.textContent = words('もう一度はじめる');
   again.addEventListener('click', () => location.reload());
   notice.append(text, again);
   screen().append(notice);

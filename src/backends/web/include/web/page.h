@@ -133,6 +133,8 @@ int screenWidth();
 int screenHeight();
 double secondsSinceMidnight();
 double entropy();
+// The player's language as the page chose it at its start: English or not.
+bool speaksEnglish();
 Guard takeGuard(const std::string& name);
 // Mounts the record store: 0, or the errno every later write reports.
 int openStorage(const std::string& directory);

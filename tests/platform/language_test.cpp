@@ -1,0 +1,63 @@
+// The player's language from the environment, as gettext reads it, and a
+// text in that language.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/language.h"
+
+namespace {
+
+using platform::Language;
+
+Language languageOf(const std::map<std::string, std::string>& environment) {
+    return platform::languageOfList(platform::languagesOfEnvironment([&](const char* name) -> std::optional<std::string> {
+        const auto found = environment.find(name);
+        if (found == environment.end()) return std::nullopt;
+        return found->second;
+    }));
+}
+
+TEST(PlayersLanguage, FollowsTheEnvironmentAsGettextDoes) {
+    struct Case {
+        std::map<std::string, std::string> environment;
+        Language expected;
+    };
+    const Case cases[] = {
+        {{}, Language::Japanese},
+        {{{"LANG", "en_US.UTF-8"}}, Language::English},
+        {{{"LANG", "ja_JP.UTF-8"}}, Language::Japanese},
+        {{{"LANG", "de_DE.UTF-8"}}, Language::Japanese},
+        {{{"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de:en"}}, Language::English},
+        {{{"LANG", "en_GB.UTF-8"}, {"LANGUAGE", "ja:en"}}, Language::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, Language::English},
+        {{{"LC_ALL", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, Language::Japanese},
+        {{{"LANG", "en_US.UTF-8"}, {"LANGUAGE", ""}}, Language::English},
+        // The C locale speaks the program's own language, whatever LANGUAGE says.
+        {{{"LANG", "C"}, {"LANGUAGE", "en"}}, Language::Japanese},
+        {{{"LC_ALL", "C.UTF-8"}, {"LANGUAGE", "en"}}, Language::Japanese},
+        {{{"LANG", "POSIX"}, {"LANGUAGE", "en"}}, Language::Japanese},
+        {{{"LANGUAGE", "en"}}, Language::Japanese},
+    };
+    for (const Case& c : cases) {
+        std::string described;
+        for (const auto& [name, value] : c.environment) described += name + "=" + value + " ";
+        EXPECT_EQ(languageOf(c.environment), c.expected) << described;
+    }
+}
+
+TEST(PlayersLanguage, BrowserTagsCountLikeLocales) {
+    EXPECT_EQ(platform::languageOfList({"fr-FR", "EN-us", "ja"}), Language::English);
+    EXPECT_EQ(platform::languageOfList({"ja-JP", "en"}), Language::Japanese);
+    EXPECT_EQ(platform::languageOfList({"english"}), Language::Japanese);
+}
+
+TEST(PlayersLanguage, JapaneseStaysAndUnknownTextsStayJapanese) {
+    EXPECT_EQ(platform::inLanguage(Language::Japanese, "やめとく？"), "やめとく？");
+    EXPECT_NE(platform::inLanguage(Language::English, "やめとく？"), "やめとく？");
+    EXPECT_EQ(platform::inLanguage(Language::English, "どこにもない文"), "どこにもない文");
+}
+
+}  // namespace
