@@ -89,13 +89,29 @@ async function visit(context, url) {
     new PerformanceObserver((list) => {
       for (const entry of list.getEntries()) window.paints.push(entry.renderTime || entry.startTime);
     }).observe({ type: 'largest-contentful-paint', buffered: true });
+    // When the program started, and when its first window came out.
+    window.steps = {};
+    new MutationObserver(() => {
+      const game = document.body && document.body.dataset.game;
+      if (game && !(game in window.steps)) window.steps[game] = performance.now();
+      if (!window.steps.window && document.querySelector('section.window:not([hidden])')) {
+        window.steps.window = performance.now();
+      }
+    }).observe(document, { subtree: true, childList: true, attributes: true });
   });
   await page.goto(url);
   await page.getByText('ま', { exact: true }).waitFor();
   await page.waitForFunction(() => document.fonts.status === 'loaded' && window.paints.length > 0);
   await pause(500);
-  const paint = await page.evaluate(() => Math.max(...window.paints));
-  return { page, paint, bytes };
+  const { paint, steps } = await page.evaluate(() => {
+    const ends = {};
+    for (const entry of performance.getEntriesByType('resource')) {
+      ends[`${new URL(entry.name).pathname.replace(/^.*\//, '')} arrived`] = entry.responseEnd;
+    }
+    const page = { 'the page arrived': performance.getEntriesByType('navigation')[0].responseEnd };
+    return { paint: Math.max(...window.paints), steps: { ...page, ...ends, ...window.steps, painted: Math.max(...window.paints) } };
+  });
+  return { page, paint, bytes, steps };
 }
 
 // A first visit (a new context: an empty cache and empty storage), then a
@@ -109,7 +125,7 @@ async function firstAndLater(browser, url) {
       || (await caches.keys()).length === 1, null, { timeout: 30000 });
     await first.page.close();
     const later = await visit(context, url);
-    return { first: first.paint, later: later.paint, bytes: first.bytes };
+    return { first: first.paint, later: later.paint, bytes: first.bytes, steps: { first: first.steps, later: later.steps } };
   } finally {
     await context.close();
   }
@@ -161,13 +177,14 @@ try {
   await firstAndLater(browser, host.url + 'bare.html');
   const samples = { game: { first: [], later: [] }, bare: { first: [], later: [] } };
   let bytes = 0;
+  let steps = null;
   for (let i = 0; i < rounds; i++) {
     const order = i % 2 === 0 ? ['bare', 'game'] : ['game', 'bare'];
     for (const which of order) {
       const visits = await firstAndLater(browser, which === 'game' ? host.url : host.url + 'bare.html');
       samples[which].first.push(visits.first);
       samples[which].later.push(visits.later);
-      if (which === 'game') bytes = visits.bytes;
+      if (which === 'game') ({ bytes, steps } = visits);
     }
   }
   const figures = (which) => ({ first: stats(samples[which].first), later: stats(samples[which].later) });
@@ -180,6 +197,7 @@ try {
       later: stats(samples.game.later).median / stats(samples.bare.later).median,
     },
     firstVisitBytes: { compressed: bytes, plain: plainVisit.bytes },
+    steps,
     files: fileSizes(),
     idle: await idleCpu(browser, host.url),
   };
@@ -188,6 +206,10 @@ try {
   for (const when of ['first', 'later']) {
     console.log(`  ${when} visit: title window painted ${ms(result.firstPaintMs.game[when])}, ` +
       `bare page ${ms(result.firstPaintMs.bare[when])}, ratio of the medians ${result.ratio[when].toFixed(2)}`);
+  }
+  for (const when of ['first', 'later']) {
+    const sorted = Object.entries(result.steps[when]).sort((a, b) => a[1] - b[1]);
+    console.log(`  the last ${when} visit, ms from navigation: ${sorted.map(([step, t]) => `${step} ${t.toFixed(0)}`).join(', ')}`);
   }
   console.log(`  a first visit transfers ${result.firstVisitBytes.compressed} bytes compressed, ` +
     `${result.firstVisitBytes.plain} from a plain server`);
