@@ -92,25 +92,28 @@ def congratulation(desktop, player, path):
     shoot(desktop, [desktop.frame(main)], path)
 
 
-# name: (how to reach it, Qt's scale factor)
+# name: (how to reach it, Qt's scale factor, the game's language)
 SHOTS = {
-    "title": (title, None),
-    "opening-question": (opening_question, None),
-    "opening-question-time-attack": (opening_question_time_attack, None),
-    "help-menu": (help_menu, None),
-    "surrender-hint": (surrender_hint, None),
-    "congratulation": (congratulation, None),
-    "opening-question-scale-2": (opening_question, 2),
-    "surrender-hint-scale-2": (surrender_hint, 2),
+    "title": (title, None, "ja"),
+    "opening-question": (opening_question, None, "ja"),
+    "opening-question-time-attack": (opening_question_time_attack, None, "ja"),
+    "help-menu": (help_menu, None, "ja"),
+    "surrender-hint": (surrender_hint, None, "ja"),
+    "congratulation": (congratulation, None, "ja"),
+    "opening-question-scale-2": (opening_question, 2, "ja"),
+    "surrender-hint-scale-2": (surrender_hint, 2, "ja"),
+    "surrender-hint-english": (surrender_hint, None, "en"),
 }
 
 
 def take(name, binary, out):
-    reach, scale = SHOTS[name]
+    reach, scale, language = SHOTS[name]
     desktop = Desktop(scale_factor=scale)
     game = Game(desktop, binary)
+    if language == "en":
+        game.env.update(LANGUAGE="en", LANG="en_US.UTF-8")
     try:
-        reach(desktop, Player(desktop, game), os.path.join(out, name + ".png"))
+        reach(desktop, Player(desktop, game, language), os.path.join(out, name + ".png"))
     finally:
         game.kill()
         desktop.close()
