@@ -46,6 +46,8 @@ test('the browser\'s languages choose, and the switch wins from the next start',
   try {
     const game = await openGame(context, browser.url, { initScripts: browserLanguages(['en-US']) });
     assert.equal(await spoken(game), 'en');
+    // The switch is on the screen, under a box's shield like the windows.
+    await game.answerBox(english[WELCOME_BOX]);
     await game.page.getByRole('button', { name: '日本語', exact: true }).click();
     assert.equal(await game.page.evaluate(() => document.documentElement.lang), 'en', 'the game in progress changed its words');
     await game.reload();

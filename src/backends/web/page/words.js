@@ -3,7 +3,7 @@
 // switch when there is one, else the first of Japanese and English among the
 // browser's languages, else Japanese. A game in progress keeps its words, so
 // the switch takes effect at the next start.
-import { element } from './dom.js';
+import { element, screen } from './dom.js';
 import { english } from './english.js';
 
 const CHOICE = 'mochitama.language';
@@ -48,8 +48,8 @@ export function speakLanguage() {
   if (screen) screen.setAttribute('aria-label', words(screen.getAttribute('aria-label')));
 }
 
-// The switch (日本語 / English), outside the game's windows, a landmark of
-// its own. A choice is remembered by the site and said in the live region,
+// The switch (日本語 / English), in a corner of the screen outside the
+// game's windows, a landmark of its own. A choice is remembered by the site and said in the live region,
 // in its own language.
 export function offerLanguageSwitch(afterChoice) {
   const group = element('nav', 'language-switch', { 'aria-label': '言語 / Language' });
@@ -71,6 +71,8 @@ export function offerLanguageSwitch(afterChoice) {
     });
     group.append(button);
   }
-  document.body.append(group);
+  // On the screen, under every window: where one comes over it, the window
+  // and its close box stay on top.
+  screen().prepend(group);
   return group;
 }
