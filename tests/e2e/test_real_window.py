@@ -232,9 +232,8 @@ class RealWindowTest(WindowTestCase):
         # pings: tests/reliability/test_deliberate_blocks.py does.)
         time.sleep(9.5)
         self.desktop.close_window(main)
-        wait_until(lambda: g.proc.poll() is not None, 40, "the end of the program", interval=0.01)
-        ended = time.monotonic() * 1000
-        self.assertEqual(g.proc.returncode, 0)
+        self.assertEqual(g.wait_exit(timeout=40), 0)
+        self.recorder.wait_for_the_end_of(g.proc.pid)
         ini = g.ini()
         self.assertIn(b"[Kousan]\r\nKaisu=0\r\n", ini)
         self.assertIn(b"[Tyutai]\r\nKaisu=0\r\n", ini)
@@ -257,7 +256,7 @@ class RealWindowTest(WindowTestCase):
         for i, (start, end, _) in enumerate(screens):
             assert_lasts(tl, start, end, "a results screen", f"results screen {i + 1}")
         gone = screens[-1][1]
-        assert_lasts(tl, gone, ended, "the unseen closing letters")
+        assert_lasts(tl, gone, tl.ended(pid), "the unseen closing letters")
 
 
 class SmallScreenTest(WindowTestCase):

@@ -152,6 +152,11 @@ class Timeline:
         self.end = end if end is not None else (records[-1]["t"] if records else 0)
         # (when the timer woke, how late), in ms.
         self.lags = [(r["t"], r["lag"]) for r in records if "lag" in r]
+        # pid: when its last window stopped existing, in ms.
+        self.destroyed = {}
+        for r in records:
+            if "destroyed" in r:
+                self.destroyed[r["pid"]] = max(self.destroyed.get(r["pid"], r["t"]), r["t"])
         by_window = {}
         for r in records:
             if "window" in r:
@@ -176,6 +181,13 @@ class Timeline:
 
     def windows(self, pid=None):
         return [h for h in self.histories.values() if pid is None or h.pid == pid]
+
+    def ended(self, pid):
+        """When the program's last window stopped existing, as the X server
+        told it: at its end at the latest, as its connection closed."""
+        if pid not in self.destroyed:
+            raise AssertionError(f"no window of program {pid} was destroyed in the timeline")
+        return self.destroyed[pid]
 
     def window(self, title, pid=None):
         """The window that once had this title (the first one, when several did)."""
@@ -238,3 +250,17 @@ class ScreenRecorder:
     def timeline(self):
         self.stop()
         return Timeline(self.directory, end=self.stopped_at)
+
+    def wait_for_the_end_of(self, pid, timeout=10):
+        """Waits until the recorder has seen the program's windows destroyed,
+        which its end brings (Timeline.ended)."""
+        line = f'"pid": {pid}}}'
+
+        def seen():
+            with open(os.path.join(self.directory, "timeline.jsonl"), encoding="utf-8") as f:
+                return any('"destroyed"' in r and r.rstrip().endswith(line) for r in f)
+        deadline = time.monotonic() + timeout
+        while not seen():
+            if time.monotonic() > deadline:
+                raise AssertionError(f"the recorder never saw the windows of program {pid} destroyed")
+            time.sleep(0.05)

@@ -100,10 +100,11 @@ std::optional<QMargins> askFrameExtents() {
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
 
-    // The window manager answers by setting a property; a quarter of a second
-    // is plenty for one that answers at all.
+    // The window manager answers by setting a property, within milliseconds
+    // on a quiet machine; a busy one can take a good part of a second, and a
+    // guess would put the window off the centre.
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + milliseconds(250);
+    const auto deadline = steady_clock::now() + milliseconds(1000);
     std::optional<QMargins> answer;
     for (;;) {
         const std::vector<uint32_t> e = cardinals(c, probe, extents, XCB_ATOM_CARDINAL);

@@ -108,6 +108,18 @@ public:
 
     bool ok() const { return out_ != nullptr; }
 
+    // A window of a watched program stopped existing: at the latest when its
+    // program ended, which closes its connection.
+    void writeDestroyed(double at, xcb_window_t window) {
+        const auto found = listening_.find(window);
+        if (found == listening_.end()) return;
+        const std::lock_guard<std::mutex> lock(outLock_);
+        std::fprintf(out_, "{\"t\": %.3f, \"destroyed\": %u, \"pid\": %ld}\n", at, window, found->second);
+        std::fflush(out_);
+        // The server tells it twice: to the window and to its parent.
+        listening_.erase(found);
+    }
+
     // From the reference timer's thread.
     void writeLag(double at, double lateMs) {
         const std::lock_guard<std::mutex> lock(outLock_);
@@ -315,12 +327,20 @@ int main(int argc, char** argv) {
             continue;
         }
         ChangeStart change(event, *damageEvents);
+        std::vector<xcb_window_t> destroyed;
+        const auto noteDestroyed = [&destroyed](const xcb_generic_event_t* e) {
+            if ((e->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+                destroyed.push_back(reinterpret_cast<const xcb_destroy_notify_event_t*>(e)->window);
+            }
+        };
+        noteDestroyed(event);
         std::free(event);
         // Let the burst of drawing settle, then take everything that came.
         const double settled = change.received() + kSettleMs;
         const auto takeAll = [&] {
             while ((event = xcb_poll_for_event(x.get())) != nullptr) {
                 change.add(event);
+                noteDestroyed(event);
                 std::free(event);
             }
         };
@@ -335,6 +355,7 @@ int main(int argc, char** argv) {
         // already written: the states stay in order.
         lastChange = std::max(lastChange, change.at());
         recorder.look(lastChange);
+        for (const xcb_window_t window : destroyed) recorder.writeDestroyed(lastChange, window);
     }
     return 0;
 }
