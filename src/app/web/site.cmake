@@ -36,12 +36,8 @@ add_custom_command(OUTPUT ${contract_dir}/contract.js ${contract_dir}/contract.c
 
 # The page's own words in English, beside the contract: the program has the
 # same catalogue compiled in.
-add_custom_command(OUTPUT ${contract_dir}/english.js
-  COMMAND ${MOCHITAMA_HOST_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/po_table.py --js ${PROJECT_SOURCE_DIR}/po/en.po
-          ${contract_dir}/english.js
-  DEPENDS ${PROJECT_SOURCE_DIR}/tools/po_table.py ${PROJECT_SOURCE_DIR}/po/en.po
-  COMMENT "Writing the page's English from po/en.po"
-  VERBATIM)
+include(${PROJECT_SOURCE_DIR}/cmake/english.cmake)
+mochitama_english_catalogue(js ${contract_dir}/english.js "Writing the page's English from po/en.po")
 
 # The icon as the window's title bar shows it, and as PNGs for installing the
 # page, drawn by the game's own icon renderer (tools/render_icon.cpp; a
