@@ -92,6 +92,14 @@ mirror_of_this_machine() {
 mirror="$(mirror_of_this_machine | head -n 1)"
 [[ -n "$mirror" ]] || mirror="http://deb.debian.org/debian"
 
+# The archive this machine's apt takes security updates from.
+security_of_this_machine() {
+    cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+        grep -Eo 'https?://[^ ]*debian-security[^ ]*' | head -n 1
+}
+security="$(security_of_this_machine)"
+[[ -n "$security" ]] || security="http://deb.debian.org/debian-security"
+
 # ---- the pristine root, made once
 pristine="$cache/bookworm-minbase"
 if ((refresh)) || [[ ! -f "$pristine/.complete" ]]; then
@@ -114,6 +122,10 @@ else
 fi
 cp -a "$pristine/." "$machine/"
 rm -f "$machine/.complete"
+# As an installed Debian 12 has them: the release, its updates and its
+# security updates (chromium and Firefox ESR come from the last).
+printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s bookworm-security main\n' \
+    "$mirror" "$mirror" "$security" >"$machine/etc/apt/sources.list"
 cp /etc/resolv.conf "$machine/etc/resolv.conf"
 printf '127.0.0.1 localhost\n127.0.1.1 fresh-machine\n' >"$machine/etc/hosts"
 echo fresh-machine >"$machine/etc/hostname"

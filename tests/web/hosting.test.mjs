@@ -8,6 +8,7 @@ import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync }
 import os from 'node:os';
 import path from 'node:path';
 import { after, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
 
 import { SITE, TITLE_WINDOW, VIEWPORT, WELCOME_BOX, openGame } from './support/browser.mjs';
 import { serve } from './support/server.mjs';
@@ -113,7 +114,7 @@ function nextRelease() {
   const tree = path.dirname(SITE);
   const shell = mkdtempSync(path.join(os.tmpdir(), 'mochitama-shell-'));
   copies.push(shell);
-  const sources = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../src');
+  const sources = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../src');
   cpSync(path.join(sources, 'app/web'), shell, { recursive: true });
   writeFileSync(path.join(shell, 'start.js'),
     `${readFileSync(path.join(shell, 'start.js'), 'utf8')}\ndocument.documentElement.dataset.release = 'next';\n`);

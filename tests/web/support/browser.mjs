@@ -4,10 +4,10 @@
 // name.
 import assert from 'node:assert/strict';
 import { mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { existsSync, readdirSync } from 'node:fs';
+import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { fileURLToPath } from 'node:url';
 
 import { BROWSER, launchBrowser } from './driver.mjs';
 import { recorderScript } from './recorder.mjs';
@@ -142,10 +142,12 @@ export async function storeRecordFile(context, url, bytes) {
   }
 }
 
-// The site's English, {japanese: english}, as the page has it.
-export async function siteEnglish() {
+// The site's English, {japanese: english}, as the page has it. Read, not
+// imported: node 18 takes a .js outside a module package for CommonJS.
+export function siteEnglish() {
   const [version] = readdirSync(path.join(SITE, 'v'));
-  return (await import(pathToFileURL(path.join(SITE, 'v', version, 'desktop', 'english.js')).href)).english;
+  const module = readFileSync(path.join(SITE, 'v', version, 'desktop', 'english.js'), 'utf8');
+  return JSON.parse(module.slice(module.indexOf('{'), module.lastIndexOf('}') + 1));
 }
 
 export class Game {
