@@ -94,10 +94,14 @@ mirror="$(mirror_of_this_machine | head -n 1)"
 
 # The archive this machine's apt takes security updates from.
 security_of_this_machine() {
-    cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
-        grep -Eo 'https?://[^ ]*debian-security[^ ]*' | head -n 1
+    local file
+    for file in /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; do
+        [[ -r "$file" ]] || continue
+        awk '/^URIs:/ && $2 ~ /debian-security/ { print $2; exit }
+             $1 == "deb" && $0 ~ /debian-security/ { print ($2 ~ /^\[/ ? $3 : $2); exit }' "$file"
+    done
 }
-security="$(security_of_this_machine)"
+security="$(security_of_this_machine | head -n 1)"
 [[ -n "$security" ]] || security="http://deb.debian.org/debian-security"
 
 # ---- the pristine root, made once
