@@ -44,8 +44,8 @@ function press([label, key, keyCode], button) {
   for (const b of modifierKeys) b.setAttribute('aria-pressed', 'false');
 }
 
-function keyButton(spec) {
-  const [label, key] = spec;
+function keyButton(entry) {
+  const [label, key] = entry;
   const button = element('button', 'key', { type: 'button', tabindex: '-1' });
   button.textContent = label;
   button.dataset.key = key;
@@ -55,7 +55,7 @@ function keyButton(spec) {
   }
   // No focus for the key: the game's focus stays where it was.
   button.addEventListener('pointerdown', (e) => e.preventDefault());
-  button.addEventListener('click', () => press(spec, button));
+  button.addEventListener('click', () => press(entry, button));
   return button;
 }
 
@@ -68,7 +68,7 @@ function build() {
   keys.hidden = true;
   for (const row of ROWS) {
     const line = element('div', 'keyrow');
-    for (const spec of row) line.append(keyButton(spec));
+    for (const entry of row) line.append(keyButton(entry));
     keys.append(line);
   }
   toggle.addEventListener('click', () => {
